@@ -1,0 +1,114 @@
+// zimbalot: the children's program, on the desktop or headless.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "app/context.h"
+#include "app/zimbalot.h"
+#include "host/backend.h"
+#include "host/headless/headless_backend.h"
+
+namespace {
+
+const char* const usage =
+    "Uso: zimbalot [opcoes]\n"
+    "  (sem opcoes)          abre a janela do programa, com som\n"
+    "  --headless            simulacao sem janela: relogio virtual, teclas de um roteiro\n"
+    "  --keys \"A B ESC\"      roteiro de teclas na linha de comando (com --headless)\n"
+    "  --script ARQUIVO      roteiro de teclas num arquivo (com --headless)\n"
+    "  --trace ARQUIVO       registro dos eventos (padrao com --headless: saida padrao)\n"
+    "  --seed N              semente dos sorteios (vogal, clique, ruido)\n"
+    "  --capture ARQ.wav     grava tudo o que vai ao dispositivo de som (com --headless)\n"
+    "  --screenshot ARQ.png  imagem da janela ao terminar\n"
+    "  --idle-limit MS       com --headless: tempo ocioso depois do roteiro (padrao 30000)\n"
+    "  --help                esta ajuda\n";
+
+bool read_file(const std::string& path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    out = s.str();
+    return true;
+}
+
+bool parse_number(const char* text, uint32_t& out) {
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(text, &end, 10);
+    if (!*text || *end || v > 0xFFFFFFFFul) return false;
+    out = static_cast<uint32_t>(v);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    host::BackendOptions options;
+    options.program_path = argv[0];
+    bool script_given = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&](const char* what) -> const char* {
+            if (i + 1 >= argc) {
+                std::cerr << "zimbalot: " << arg << " precisa de " << what << "\n" << usage;
+                std::exit(2);
+            }
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::cout << usage;
+            return 0;
+        } else if (arg == "--headless") {
+            options.headless = true;
+        } else if (arg == "--keys") {
+            options.script += std::string(value("as teclas")) + "\n";
+            script_given = true;
+        } else if (arg == "--script") {
+            const std::string path = value("um arquivo");
+            std::string text;
+            if (!read_file(path, text)) {
+                std::cerr << "zimbalot: nao consigo ler o roteiro " << path << "\n";
+                return 2;
+            }
+            options.script += text + "\n";
+            script_given = true;
+        } else if (arg == "--trace") {
+            options.trace_path = value("um arquivo");
+        } else if (arg == "--seed") {
+            if (!parse_number(value("um numero"), options.seed)) {
+                std::cerr << "zimbalot: --seed precisa de um numero\n";
+                return 2;
+            }
+            options.seed_given = true;
+        } else if (arg == "--capture") {
+            options.capture_path = value("um arquivo");
+        } else if (arg == "--screenshot") {
+            options.screenshot_path = value("um arquivo");
+        } else if (arg == "--idle-limit") {
+            if (!parse_number(value("um numero"), options.idle_limit_ms)) {
+                std::cerr << "zimbalot: --idle-limit precisa de um numero\n";
+                return 2;
+            }
+        } else {
+            std::cerr << "zimbalot: opcao desconhecida " << arg << "\n" << usage;
+            return 2;
+        }
+    }
+    if (!options.headless && (script_given || !options.capture_path.empty())) {
+        std::cerr << "zimbalot: --keys, --script e --capture so valem com --headless\n";
+        return 2;
+    }
+    std::string error;
+    if (!host::headless::check_script(options.script, &error)) {
+        std::cerr << "zimbalot: " << error << "\n";
+        return 2;
+    }
+    auto backend = host::make_backend(options);
+    if (!backend) return 1;
+    app::Context context(backend->host(), options.program_path);
+    app::run_zimbalot(context);
+}

@@ -1,0 +1,20 @@
+#include "host/backend.h"
+
+#include "host/headless/headless_backend.h"
+#include "host/sdl/sdl_backend.h"
+
+namespace host {
+
+std::unique_ptr<Backend> make_backend(const BackendOptions& options) {
+    if (!options.headless) return sdl::make_sdl_backend(options);
+    headless::HeadlessOptions h;
+    h.script = options.script;
+    h.trace_path = options.trace_path;
+    h.seed = options.seed;
+    h.capture_path = options.capture_path;
+    h.screenshot_path = options.screenshot_path;
+    h.idle_limit_ms = options.idle_limit_ms;
+    return std::make_unique<headless::HeadlessBackend>(std::move(h));
+}
+
+}  // namespace host

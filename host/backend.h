@@ -1,0 +1,44 @@
+// Choosing and building a backend: the SDL2 desktop or the headless simulation.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "host/host.h"
+
+namespace host {
+
+struct BackendOptions {
+    bool headless = false;
+    // Headless: the input script (see README, "Headless scripts").
+    std::string script;
+    // Trace output file; empty = standard output (headless) or none (desktop).
+    std::string trace_path;
+    // Seed of the random generator; the desktop backend uses the clock unless
+    // seed_given.
+    uint32_t seed = 1;
+    bool seed_given = false;
+    // Headless: everything sent to the wave-out device, written as one WAV.
+    std::string capture_path;
+    // Screenshot of the client area written at exit (PNG).
+    std::string screenshot_path;
+    // Headless: once the script is used up, virtual time the program may spend
+    // sleeping before the run ends with "script-end".
+    uint32_t idle_limit_ms = 30000;
+    // Desktop: keep the window hidden (the falar tool).
+    bool hidden_window = false;
+    // The program's file path (initial window title).
+    std::string program_path;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual Host& host() = 0;
+};
+
+// Returns nullptr and writes a message to standard error when the desktop
+// cannot be started.
+std::unique_ptr<Backend> make_backend(const BackendOptions& options);
+
+}  // namespace host

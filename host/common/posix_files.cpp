@@ -1,0 +1,234 @@
+#include "host/common/posix_files.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "host/text.h"
+
+#ifndef ZIMBALOT_BUILD_DATA_DIR
+#define ZIMBALOT_BUILD_DATA_DIR ""
+#endif
+#ifndef ZIMBALOT_INSTALL_DATA_DIR
+#define ZIMBALOT_INSTALL_DATA_DIR ""
+#endif
+
+namespace host::common {
+namespace {
+
+bool same_ignoring_case(const char* a, const std::string& b) {
+    if (std::strlen(a) != b.size()) return false;
+    for (size_t i = 0; i < b.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Resolves one path: an exact hit first, then a case-insensitive scan of each
+// folder along the way. Components that do not exist are kept as written.
+std::string resolve(std::string_view windows_path) {
+    std::string path = translate_path(windows_path);
+    if (path.empty() || exists(path)) return path;
+    std::string out;
+    size_t pos = 0;
+    if (path[0] == '/') {
+        out = "/";
+        pos = 1;
+    }
+    bool missing = false;
+    while (pos <= path.size()) {
+        size_t slash = path.find('/', pos);
+        if (slash == std::string::npos) slash = path.size();
+        std::string part = path.substr(pos, slash - pos);
+        pos = slash + 1;
+        if (part.empty()) {
+            if (slash == path.size()) break;
+            continue;
+        }
+        std::string candidate = out.empty() ? part : (out.back() == '/' ? out + part : out + "/" + part);
+        if (!missing && !exists(candidate) && part != "." && part != "..") {
+            const std::string folder = out.empty() ? "." : out;
+            bool found = false;
+            if (DIR* dir = ::opendir(folder.c_str())) {
+                while (dirent* entry = ::readdir(dir)) {
+                    if (same_ignoring_case(entry->d_name, part)) {
+                        candidate = out.empty() ? std::string(entry->d_name)
+                                                : (out.back() == '/' ? out : out + "/") + entry->d_name;
+                        found = true;
+                        break;
+                    }
+                }
+                ::closedir(dir);
+            }
+            if (!found) missing = true;
+        }
+        out = candidate;
+        if (slash == path.size()) break;
+    }
+    if (path.size() > 1 && path.back() == '/' && !out.empty() && out.back() != '/') out.push_back('/');
+    return out;
+}
+
+class PosixInputFile : public InputFile {
+public:
+    explicit PosixInputFile(std::FILE* file) : file_(file) {
+        std::fseek(file_, 0, SEEK_END);
+        const long end = std::ftell(file_);
+        size_ = end > 0 ? static_cast<uint64_t>(end) : 0;
+        std::fseek(file_, 0, SEEK_SET);
+    }
+    ~PosixInputFile() override { std::fclose(file_); }
+    size_t read(uint8_t* buffer, size_t length) override {
+        return length == 0 ? 0 : std::fread(buffer, 1, length, file_);
+    }
+    bool seek(uint64_t offset) override {
+        return offset <= static_cast<uint64_t>(LONG_MAX) &&
+               std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0;
+    }
+    uint64_t size() const override { return size_; }
+
+private:
+    std::FILE* file_;
+    uint64_t size_ = 0;
+};
+
+bool is_regular_file(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool folder_has_ini(const std::string& folder) {
+    return !folder.empty() && is_regular_file(resolve(folder + "/KORALU.INI"));
+}
+
+}  // namespace
+
+std::unique_ptr<InputFile> PosixFiles::open_read(std::string_view path) {
+    const std::string native = resolve(path);
+    if (!is_regular_file(native)) return nullptr;
+    std::FILE* file = std::fopen(native.c_str(), "rb");
+    if (!file) return nullptr;
+    return std::make_unique<PosixInputFile>(file);
+}
+
+bool PosixFiles::read_whole(std::string_view path, std::vector<uint8_t>& out) {
+    auto file = open_read(path);
+    if (!file) return false;
+    const uint64_t size = file->size();
+    if (size > (uint64_t(1) << 31)) return false;
+    out.resize(static_cast<size_t>(size));
+    out.resize(file->read(out.data(), out.size()));
+    return true;
+}
+
+bool PosixFiles::write_whole(std::string_view path, const std::vector<uint8_t>& data) {
+    const std::string native = resolve(path);
+    std::FILE* file = std::fopen(native.c_str(), "wb");
+    if (!file) return false;
+    const bool ok = std::fwrite(data.data(), 1, data.size(), file) == data.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+bool PosixFiles::file_exists(std::string_view path) { return is_regular_file(resolve(path)); }
+
+bool PosixFiles::directory_exists(std::string_view path) {
+    struct stat st;
+    return ::stat(resolve(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string PosixFiles::current_directory() {
+    char buffer[PATH_MAX];
+    if (!::getcwd(buffer, sizeof buffer)) return ".";
+    std::string dir(buffer);
+    if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir;
+}
+
+bool PosixFiles::set_current_directory(std::string_view path) {
+    const std::string native = resolve(path);
+    return !native.empty() && ::chdir(native.c_str()) == 0;
+}
+
+std::string PosixFiles::windows_folder() {
+    if (const char* folder = std::getenv("KORALU_WINDOWS"); folder && *folder) return folder;
+    std::string config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+        config = std::string(xdg) + "/koralu";
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        config = std::string(home) + "/.config/koralu";
+    }
+    if (folder_has_ini(config)) return config;
+    if (folder_has_ini(ZIMBALOT_INSTALL_DATA_DIR)) return ZIMBALOT_INSTALL_DATA_DIR;
+    return ZIMBALOT_BUILD_DATA_DIR;
+}
+
+std::string PosixFiles::native_path(std::string_view path) { return resolve(path); }
+
+std::optional<std::string> PosixRegistry::read_string(std::string_view key_path,
+                                                      std::string_view /*value_name*/) {
+    std::string key(key_path);
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    while (!key.empty() && key.back() == '\\') key.pop_back();
+    const std::string prefix = "software\\tcts\\mbrola\\databases\\";
+    if (key.rfind(prefix, 0) != 0) return std::nullopt;
+    const std::string voice = key.substr(prefix.size());
+    if (voice.empty() || voice.find('\\') != std::string::npos) return std::nullopt;
+    const std::string path = "/usr/share/mbrola/" + voice + "/" + voice;
+    if (!is_regular_file(path)) return std::nullopt;
+    return path;
+}
+
+void* PosixLibraries::load(std::string_view name) {
+    return ::dlopen(std::string(name).c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* PosixLibraries::symbol(void* library, std::string_view name) {
+    return library ? ::dlsym(library, std::string(name).c_str()) : nullptr;
+}
+
+void PosixLibraries::free(void* library) {
+    if (library) ::dlclose(library);
+}
+
+uint32_t wav_file_duration_ms(Files& files, std::string_view path) {
+    auto file = files.open_read(path);
+    if (!file) return 0;
+    uint8_t head[12];
+    if (file->read(head, 12) != 12 || std::memcmp(head, "RIFF", 4) != 0) return 0;
+    uint32_t byte_rate = 0;
+    for (int guard = 0; guard < 64; ++guard) {
+        uint8_t chunk[8];
+        if (file->read(chunk, 8) != 8) return 0;
+        const uint32_t length = chunk[4] | (chunk[5] << 8) | (chunk[6] << 16) | (uint32_t(chunk[7]) << 24);
+        if (std::memcmp(chunk, "fmt ", 4) == 0 && length >= 16) {
+            uint8_t fmt[16];
+            if (file->read(fmt, 16) != 16) return 0;
+            byte_rate = fmt[8] | (fmt[9] << 8) | (fmt[10] << 16) | (uint32_t(fmt[11]) << 24);
+            std::vector<uint8_t> skip(length - 16 + (length & 1));
+            if (!skip.empty() && file->read(skip.data(), skip.size()) != skip.size()) return 0;
+        } else if (std::memcmp(chunk, "data", 4) == 0) {
+            const uint64_t available = file->size() > 44 ? file->size() : 0;
+            const uint64_t bytes = std::min<uint64_t>(length, available);
+            return byte_rate ? static_cast<uint32_t>(bytes * 1000 / byte_rate) : 0;
+        } else {
+            std::vector<uint8_t> skip(std::min<uint32_t>(length + (length & 1), 1u << 24));
+            if (file->read(skip.data(), skip.size()) != skip.size()) return 0;
+        }
+    }
+    return 0;
+}
+
+}  // namespace host::common

@@ -1,0 +1,1 @@
+// Lets a library be configured before its first source file exists.

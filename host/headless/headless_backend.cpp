@@ -1,0 +1,436 @@
+#include "host/headless/headless_backend.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <iostream>
+#include <limits>
+
+#include "host/common/canvas.h"
+#include "host/common/posix_files.h"
+#include "host/common/wav_writer.h"
+#include "host/headless/script.h"
+#include "host/text.h"
+
+namespace host::headless {
+
+namespace {
+constexpr uint64_t never = std::numeric_limits<uint64_t>::max();
+// Windows-like frame metrics, so the window arithmetic of the system is the
+// same on every backend.
+constexpr FrameMetrics frame{4, 4, 23};
+}  // namespace
+
+struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer, Trace, Process {
+    explicit Impl(HeadlessOptions opts)
+        : options(std::move(opts)),
+          host_bundle{*this, *this, *this, *this, *this, files, registry, libraries, *this, *this} {
+        if (!options.trace_path.empty()) {
+            trace_file.open(options.trace_path, std::ios::out | std::ios::trunc);
+            trace_out = &trace_file;
+        } else if (options.trace_stream) {
+            trace_out = options.trace_stream;
+        } else if (options.trace_to_stdout) {
+            trace_out = &std::cout;
+        }
+    }
+
+    // ---- state
+    HeadlessOptions options;
+    common::PosixFiles files;
+    common::PosixRegistry registry;
+    common::PosixLibraries libraries;
+    Host host_bundle;
+
+    uint64_t now = 0;
+    std::deque<Message> queue;
+    std::vector<Step> script;
+    size_t script_next = 0;
+    uint64_t next_release = 0;
+    uint64_t idle_ms = 0;
+    int last_mouse_x = 0;
+    int last_mouse_y = 0;
+
+    std::vector<std::string> lines;
+    std::ofstream trace_file;
+    std::ostream* trace_out = nullptr;
+
+    // window
+    bool window_exists = false;
+    bool window_shown = false;
+    int win_x = 0;
+    int win_y = 0;
+    int outer_w = 0;
+    int outer_h = 0;
+    common::Canvas canvas;
+
+    // wave-out
+    bool wave_open_flag = false;
+    PcmFormat wave_format;
+    struct Pending {
+        uint64_t done_at;
+        uint32_t block_id;
+    };
+    std::deque<Pending> pending_blocks;
+    uint64_t device_busy_until = 0;
+    bool capture_started = false;
+    PcmFormat capture_format;
+    std::vector<uint8_t> capture;
+    bool finished = false;
+
+    // ---- trace
+    void event(std::string_view word, std::string_view args) override {
+        std::string line = std::to_string(now);
+        line.push_back(' ');
+        line.append(word);
+        if (!args.empty()) {
+            line.push_back(' ');
+            line.append(cp1252_to_utf8(args));
+        }
+        if (trace_out) *trace_out << line << '\n';
+        lines.push_back(std::move(line));
+    }
+
+    // ---- script delivery
+    void consume_waits(uint64_t from) {
+        while (script_next < script.size() && script[script_next].kind == Step::Kind::wait) {
+            next_release = from + script[script_next].wait_ms;
+            from = next_release;
+            ++script_next;
+        }
+    }
+
+    bool script_done() const { return script_next >= script.size(); }
+
+    uint64_t step_due() const {
+        if (script_done()) return never;
+        return std::max(now, next_release);
+    }
+
+    // Delivers the head step at the current time.
+    void deliver_step() {
+        Step& step = script[script_next++];
+        if (step.kind == Step::Kind::screenshot) {
+            canvas.save_png(step.path);
+            event("shot", step.path);
+        }
+        for (Message m : step.messages) {
+            if (m.kind == MessageKind::right_up && m.x < 0) {
+                m.x = last_mouse_x;
+                m.y = last_mouse_y;
+            }
+            if (m.kind == MessageKind::right_down || m.kind == MessageKind::mouse_move) {
+                last_mouse_x = m.x;
+                last_mouse_y = m.y;
+            }
+            queue.push_back(m);
+        }
+        consume_waits(now);
+    }
+
+    uint64_t audio_due() const { return pending_blocks.empty() ? never : pending_blocks.front().done_at; }
+
+    void deliver_audio_until(uint64_t t) {
+        while (!pending_blocks.empty() && pending_blocks.front().done_at <= t) {
+            Message m;
+            m.kind = MessageKind::wave_done;
+            m.block_id = pending_blocks.front().block_id;
+            pending_blocks.pop_front();
+            queue.push_back(m);
+        }
+    }
+
+    [[noreturn]] void script_end() {
+        event("script-end", "");
+        Impl::exit_process(3);
+    }
+
+    // ---- MessageQueue
+    bool peek_message(Message& out) override {
+        if (queue.empty()) return false;
+        out = queue.front();
+        queue.pop_front();
+        return true;
+    }
+
+    void wait_message() override {
+        while (queue.empty()) {
+            // Steps that carry no message (a screenshot) are taken at once.
+            while (!script_done() && script[script_next].kind == Step::Kind::screenshot &&
+                   step_due() <= now)
+                deliver_step();
+            const uint64_t a = audio_due();
+            const uint64_t s = step_due();
+            if (a == never && s == never) script_end();
+            if (a <= s) {
+                now = std::max(now, a);
+                deliver_audio_until(now);
+            } else {
+                now = s;
+                deliver_step();
+            }
+            idle_ms = 0;
+        }
+    }
+
+    void post_message(const Message& message) override { queue.push_back(message); }
+
+    Modifiers key_state() const override { return {}; }
+
+    // ---- Clock
+    uint64_t now_ms() const override { return now; }
+
+    void sleep_ms(uint32_t milliseconds) override {
+        const uint64_t target = now + milliseconds;
+        // Audio that finishes and one scripted step that falls due meanwhile.
+        bool delivered = false;
+        for (;;) {
+            const uint64_t a = audio_due();
+            const uint64_t s = delivered ? never : step_due();
+            const uint64_t t = std::min(a, s);
+            if (t > target) break;
+            now = std::max(now, t);
+            if (a <= s) {
+                deliver_audio_until(now);
+            } else {
+                deliver_step();
+                delivered = true;
+            }
+        }
+        now = target;
+        if (script_done() && queue.empty() && pending_blocks.empty() && !delivered) {
+            idle_ms += milliseconds;
+            if (idle_ms > options.idle_limit_ms) script_end();
+        } else {
+            idle_ms = 0;
+        }
+    }
+
+    uint32_t random_seed() const override { return options.seed; }
+
+    // ---- Window
+    bool create(std::string_view title, int outer_width, int outer_height) override {
+        window_exists = true;
+        outer_w = std::max(0, outer_width);
+        outer_h = std::max(0, outer_height);
+        canvas.resize(client_width(), client_height());
+        event("window-create", std::to_string(client_width()) + " " + std::to_string(client_height()));
+        set_title(title);
+        return true;
+    }
+    bool exists() const override { return window_exists; }
+    void destroy() override {
+        if (!window_exists) return;
+        window_exists = false;
+        window_shown = false;
+        event("window-destroy", "");
+    }
+    void set_title(std::string_view title) override { event("title", title); }
+    void move_size(int x, int y, int w, int h) override {
+        win_x = x;
+        win_y = y;
+        outer_w = std::max(0, w);
+        outer_h = std::max(0, h);
+        canvas.resize(client_width(), client_height());
+        event("window-move", std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(w) +
+                                 " " + std::to_string(h));
+    }
+    void show(bool maximized) override {
+        if (maximized) {
+            const Rect area = work_area();
+            win_x = area.left - frame.sizing_frame_width;
+            win_y = area.top - frame.sizing_frame_height;
+            outer_w = area.width() + 2 * frame.sizing_frame_width;
+            outer_h = area.height() + 2 * frame.sizing_frame_height;
+            canvas.resize(client_width(), client_height());
+        }
+        event("show", maximized ? "maximized" : "normal");
+        if (!window_shown) {
+            window_shown = true;
+            Message focus;
+            focus.kind = MessageKind::set_focus;
+            queue.push_back(focus);
+        }
+        Message paint;
+        paint.kind = MessageKind::paint;
+        paint.rect = Rect{0, 0, client_width(), client_height()};
+        queue.push_back(paint);
+    }
+    Rect window_rect() const override { return Rect{win_x, win_y, win_x + outer_w, win_y + outer_h}; }
+    int client_width() const override { return std::max(0, outer_w - 2 * frame.sizing_frame_width); }
+    int client_height() const override {
+        return std::max(0, outer_h - 2 * frame.sizing_frame_height - frame.caption_height);
+    }
+    bool is_active() const override { return window_shown; }
+    Rect work_area() const override { return options.work_area; }
+    int screen_width() const override { return options.screen_width; }
+    int screen_height() const override { return options.screen_height; }
+    FrameMetrics frame_metrics() const override { return frame; }
+    FontId create_font(std::string_view face, int height, int width, int weight) override {
+        return canvas.create_font(face, height, width, weight);
+    }
+    void delete_font(FontId font) override { canvas.delete_font(font); }
+    FontMetrics font_metrics(FontId font) const override { return canvas.font_metrics(font); }
+    void draw_text(FontId font, int x, int y, std::string_view text, Rgb fg, Rgb bg) override {
+        canvas.draw_text(font, x, y, text, fg, bg);
+    }
+    void draw_pixel_row(int x, int y, const uint8_t* indices, int count, const Rgb* palette, int dw,
+                        int dh) override {
+        canvas.draw_pixel_row(x, y, indices, count, palette, dw, dh);
+    }
+    void copy_rect(const Rect& source, int dx, int dy) override { canvas.copy_rect(source, dx, dy); }
+    void fill_rect(const Rect& area, Rgb colour) override { canvas.fill_rect(area, colour); }
+    bool capture_offscreen(const Rect& area) override { return canvas.capture_offscreen(area); }
+    void stretch_offscreen(const Rect& s, const Rect& d) override { canvas.stretch_offscreen(s, d); }
+    void release_offscreen() override { canvas.release_offscreen(); }
+    void show_caret(int, int, int, int) override {}
+    void hide_caret() override {}
+    void beep() override { event("beep", ""); }
+    bool save_screenshot(const std::string& path) override { return canvas.save_png(path); }
+
+    // ---- WaveOut
+    int open(const PcmFormat& format) override {
+        if (format.rate_hz == 0 || format.rate_hz > 384000 || format.channels == 0 ||
+            format.channels > 8 || (format.bits != 8 && format.bits != 16))
+            return waverr_badformat;
+        wave_open_flag = true;
+        wave_format = format;
+        device_busy_until = now;
+        if (!capture_started) {
+            capture_started = true;
+            capture_format = format;
+        }
+        event("wave-open", std::to_string(format.rate_hz) + " " + std::to_string(format.bits) + " " +
+                               std::to_string(format.channels));
+        return mmsyserr_noerror;
+    }
+    bool is_open() const override { return wave_open_flag; }
+    int write(uint32_t block_id, const uint8_t* data, size_t length) override {
+        if (!wave_open_flag) return mmsyserr_invalhandle;
+        event("wave-block", std::to_string(length));
+        append_capture(data, length);
+        const uint64_t bytes_per_second =
+            uint64_t(wave_format.rate_hz) * wave_format.channels * (wave_format.bits / 8);
+        const uint64_t duration = (uint64_t(length) * 1000 + bytes_per_second - 1) / bytes_per_second;
+        device_busy_until = std::max(device_busy_until, now) + duration;
+        pending_blocks.push_back(Pending{device_busy_until, block_id});
+        return mmsyserr_noerror;
+    }
+    void reset() override {
+        if (!wave_open_flag) return;
+        event("wave-stop", "");
+        deliver_audio_until(never);
+        device_busy_until = now;
+    }
+    void close() override {
+        if (!wave_open_flag) return;
+        wave_open_flag = false;
+        pending_blocks.clear();
+        event("wave-close", "");
+    }
+
+    // Blocks in another format than the first are converted to it, so one
+    // capture file holds the whole run.
+    void append_capture(const uint8_t* data, size_t length) {
+        if (wave_format == capture_format) {
+            capture.insert(capture.end(), data, data + length);
+            return;
+        }
+        const size_t in_frame = size_t(wave_format.channels) * (wave_format.bits / 8);
+        const size_t frames = length / in_frame;
+        const uint64_t out_frames = uint64_t(frames) * capture_format.rate_hz / wave_format.rate_hz;
+        for (uint64_t f = 0; f < out_frames; ++f) {
+            const size_t src = static_cast<size_t>(f * wave_format.rate_hz / capture_format.rate_hz);
+            for (uint16_t ch = 0; ch < capture_format.channels; ++ch) {
+                const uint16_t sc = std::min<uint16_t>(ch, wave_format.channels - 1);
+                const uint8_t* p = data + src * in_frame + sc * (wave_format.bits / 8);
+                const int16_t sample = wave_format.bits == 8 ? int16_t((p[0] - 128) << 8)
+                                                             : int16_t(p[0] | (p[1] << 8));
+                if (capture_format.bits == 8) {
+                    capture.push_back(static_cast<uint8_t>((sample >> 8) + 128));
+                } else {
+                    capture.push_back(static_cast<uint8_t>(sample & 0xFF));
+                    capture.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
+                }
+            }
+        }
+    }
+
+    // ---- SoundPlayer
+    bool play_file_sync(std::string_view name) override {
+        event("sound", name);
+        const uint32_t duration = common::wav_file_duration_ms(files, name);
+        now += duration;
+        return duration > 0 || files.file_exists(name);
+    }
+    bool play_memory_looping(const std::vector<uint8_t>& image) override {
+        event("sound-async", std::to_string(image.size()));
+        return true;
+    }
+    void stop() override { event("sound-stop", ""); }
+
+    // ---- Process
+    void finish_outputs() {
+        if (finished) return;
+        finished = true;
+        if (!options.capture_path.empty()) {
+            const PcmFormat f = capture_started ? capture_format : PcmFormat{};
+            common::write_wav_file(options.capture_path, f, capture);
+        }
+        if (!options.screenshot_path.empty()) canvas.save_png(options.screenshot_path);
+        if (trace_out) trace_out->flush();
+    }
+
+    [[noreturn]] void exit_process(int code) override {
+        event("exit", std::to_string(code));
+        finish_outputs();
+        if (options.exit_throws) throw ProcessExit{code};
+        std::cout.flush();
+        std::exit(code);
+    }
+};
+
+HeadlessBackend::HeadlessBackend(HeadlessOptions options)
+    : impl_(std::make_unique<Impl>(std::move(options))) {
+    std::string error;
+    if (!impl_->options.script.empty() && !add_script(impl_->options.script, &error))
+        std::cerr << "zimbalot: " << error << '\n';
+}
+
+HeadlessBackend::~HeadlessBackend() { impl_->finish_outputs(); }
+
+Host& HeadlessBackend::host() { return impl_->host_bundle; }
+
+bool HeadlessBackend::add_script(std::string_view steps, std::string* error) {
+    const bool was_done = impl_->script_done();
+    if (!parse_script(steps, impl_->script, error)) return false;
+    if (was_done) impl_->consume_waits(impl_->now);
+    return true;
+}
+
+const std::vector<std::string>& HeadlessBackend::trace_lines() const { return impl_->lines; }
+
+std::vector<std::string> HeadlessBackend::events(size_t from) const {
+    std::vector<std::string> out;
+    for (size_t i = from; i < impl_->lines.size(); ++i) {
+        const std::string& line = impl_->lines[i];
+        const size_t space = line.find(' ');
+        out.push_back(space == std::string::npos ? line : line.substr(space + 1));
+    }
+    return out;
+}
+
+uint64_t HeadlessBackend::now_ms() const { return impl_->now; }
+const std::vector<uint8_t>& HeadlessBackend::captured_audio() const { return impl_->capture; }
+PcmFormat HeadlessBackend::captured_format() const { return impl_->capture_format; }
+Rgb HeadlessBackend::pixel(int x, int y) const { return impl_->canvas.pixel(x, y); }
+uint64_t HeadlessBackend::text_runs_drawn() const { return impl_->canvas.text_runs; }
+
+bool check_script(std::string_view steps, std::string* error) {
+    std::vector<Step> parsed;
+    return parse_script(steps, parsed, error);
+}
+
+}  // namespace host::headless

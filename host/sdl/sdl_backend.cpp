@@ -1,0 +1,620 @@
+#include "host/sdl/sdl_backend.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <iostream>
+
+#include "host/common/canvas.h"
+#include "host/common/posix_files.h"
+#include "host/text.h"
+
+namespace host::sdl {
+
+uint16_t virtual_key_for(int key, int scancode, bool ctrl) {
+    if (key >= SDLK_a && key <= SDLK_z) return static_cast<uint16_t>(vk::key_a + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uint16_t>(vk::digit0 + (key - SDLK_0));
+    if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<uint16_t>(vk::f1 + (key - SDLK_F1));
+    switch (key) {
+        case SDLK_ESCAPE: return vk::escape;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return vk::enter;
+        case SDLK_SPACE: return vk::space;
+        case SDLK_TAB: return vk::tab;
+        case SDLK_BACKSPACE: return vk::back;
+        case SDLK_UP: return vk::up;
+        case SDLK_DOWN: return vk::down;
+        case SDLK_LEFT: return vk::left;
+        case SDLK_RIGHT: return vk::right;
+        case SDLK_HOME: return vk::home;
+        case SDLK_END: return vk::end;
+        case SDLK_PAGEUP: return vk::prior;
+        case SDLK_PAGEDOWN: return vk::next;
+        case SDLK_INSERT: return vk::insert;
+        case SDLK_DELETE: return vk::del;
+        case SDLK_PAUSE: return ctrl ? vk::cancel : vk::pause;  // Ctrl+Pause is Break
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT: return vk::shift;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL: return vk::control;
+        case SDLK_LALT:
+        case SDLK_RALT: return vk::menu;
+        case SDLK_KP_MULTIPLY: return 106;
+        case SDLK_KP_PLUS: return 107;
+        case SDLK_KP_MINUS: return 109;
+        case SDLK_KP_DIVIDE: return 111;
+        case SDLK_MINUS: return 189;
+        case SDLK_EQUALS: return 187;
+        case SDLK_LEFTBRACKET: return 219;
+        case SDLK_RIGHTBRACKET: return 221;
+        case SDLK_SEMICOLON: return 186;
+        case SDLK_QUOTE: return 222;
+        case SDLK_BACKQUOTE: return 192;
+        case SDLK_BACKSLASH: return 220;
+        case SDLK_COMMA: return 188;
+        case SDLK_PERIOD: return 190;
+        case SDLK_SLASH: return 191;
+        default: break;
+    }
+    if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_0)
+        return static_cast<uint16_t>(scancode == SDL_SCANCODE_KP_0 ? 96 : 97 + (scancode - SDL_SCANCODE_KP_1));
+    return 0;
+}
+
+namespace {
+
+constexpr FrameMetrics frame{4, 4, 23};
+
+Modifiers modifiers_of(uint16_t mod) {
+    Modifiers m;
+    m.ctrl = (mod & KMOD_CTRL) != 0;
+    m.alt = (mod & KMOD_ALT) != 0;
+    m.shift = (mod & KMOD_SHIFT) != 0;
+    return m;
+}
+
+// A WAV image decoded for SDL: its spec and PCM bytes.
+struct Pcm {
+    SDL_AudioSpec spec{};
+    std::vector<uint8_t> data;
+};
+
+bool load_wav(SDL_RWops* rw, Pcm& out) {
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV_RW(rw, 1, &out.spec, &buffer, &length)) return false;
+    out.data.assign(buffer, buffer + length);
+    SDL_FreeWAV(buffer);
+    return true;
+}
+
+class SdlBackend;
+
+// Looping playback of a memory image through the audio callback.
+struct LoopPlayer {
+    SDL_AudioDeviceID device = 0;
+    std::vector<uint8_t> data;
+    size_t position = 0;
+    static void callback(void* self, Uint8* stream, int length) {
+        auto* p = static_cast<LoopPlayer*>(self);
+        for (int i = 0; i < length; ++i) {
+            if (p->data.empty()) {
+                stream[i] = 0;
+                continue;
+            }
+            stream[i] = p->data[p->position];
+            p->position = (p->position + 1) % p->data.size();
+        }
+    }
+};
+
+class SdlBackend : public Backend,
+                   MessageQueue,
+                   Clock,
+                   Window,
+                   WaveOut,
+                   SoundPlayer,
+                   Trace,
+                   Process {
+public:
+    explicit SdlBackend(const BackendOptions& options)
+        : options_(options),
+          host_{*this, *this, *this, *this, *this, files_, registry_, libraries_, *this, *this} {
+        if (!options.trace_path.empty()) trace_.open(options.trace_path, std::ios::out | std::ios::trunc);
+        start_ticks_ = SDL_GetTicks64();
+    }
+
+    ~SdlBackend() override {
+        stop();
+        close();
+        if (window_) destroy();
+        SDL_Quit();
+    }
+
+    static std::unique_ptr<SdlBackend> start(const BackendOptions& options) {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            // No display: keep going without one (the speech tool needs none).
+            const std::string first = SDL_GetError();
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+            if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+                std::cerr << "zimbalot: cannot open a window: " << first << '\n';
+                return nullptr;
+            }
+        }
+        auto backend = std::unique_ptr<SdlBackend>(new SdlBackend(options));
+        backend->audio_ok_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        if (!backend->audio_ok_) std::cerr << "zimbalot: no sound: " << SDL_GetError() << '\n';
+        SDL_StartTextInput();
+        return backend;
+    }
+
+    Host& host() override { return host_; }
+
+private:
+    // ---- events
+    void post(const Message& m) { queue_.push_back(m); }
+
+    void translate(const SDL_Event& e) {
+        switch (e.type) {
+            case SDL_QUIT: {
+                Message m;
+                m.kind = MessageKind::close;
+                post(m);
+                break;
+            }
+            case SDL_WINDOWEVENT:
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE: {
+                        Message m;
+                        m.kind = MessageKind::close;
+                        post(m);
+                        break;
+                    }
+                    case SDL_WINDOWEVENT_EXPOSED: {
+                        canvas_.dirty = true;
+                        break;
+                    }
+                    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+                        canvas_.resize(e.window.data1, e.window.data2);
+                        Message m;
+                        m.kind = MessageKind::paint;
+                        m.rect = Rect{0, 0, e.window.data1, e.window.data2};
+                        post(m);
+                        break;
+                    }
+                    case SDL_WINDOWEVENT_FOCUS_GAINED: {
+                        focused_ = true;
+                        Message m;
+                        m.kind = MessageKind::set_focus;
+                        post(m);
+                        break;
+                    }
+                    case SDL_WINDOWEVENT_FOCUS_LOST: {
+                        focused_ = false;
+                        Message m;
+                        m.kind = MessageKind::kill_focus;
+                        post(m);
+                        break;
+                    }
+                    default: break;
+                }
+                break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                const Modifiers mods = modifiers_of(e.key.keysym.mod);
+                const uint16_t key = virtual_key_for(e.key.keysym.sym, e.key.keysym.scancode, mods.ctrl);
+                if (key == 0) break;
+                Message m;
+                m.kind = e.type == SDL_KEYDOWN ? MessageKind::key_down : MessageKind::key_up;
+                m.virtual_key = key;
+                m.modifiers = mods;
+                m.system_key = key == vk::f10 || (mods.alt && !mods.ctrl);
+                post(m);
+                if (e.type == SDL_KEYDOWN && !mods.alt) {
+                    // The characters TranslateMessage makes from keys that give no
+                    // text input; printable keys arrive as SDL text input.
+                    int c = -1;
+                    if (key == vk::escape || key == vk::enter || key == vk::back || key == vk::tab)
+                        c = key == vk::escape ? 27 : key == vk::enter ? 13 : key == vk::back ? 8 : 9;
+                    else if (mods.ctrl && key >= vk::key_a && key < vk::key_a + 26)
+                        c = key - vk::key_a + 1;
+                    if (c >= 0) {
+                        Message ch;
+                        ch.kind = MessageKind::character;
+                        ch.character = static_cast<uint8_t>(c);
+                        ch.modifiers = mods;
+                        post(ch);
+                    }
+                }
+                break;
+            }
+            case SDL_TEXTINPUT: {
+                const Modifiers mods = modifiers_of(SDL_GetModState());
+                if (mods.alt && !mods.ctrl) break;  // system keys give no character
+                if (mods.ctrl && !mods.alt) break;  // Ctrl codes came with the key down
+                for (char c : utf8_to_cp1252(e.text.text)) {
+                    Message m;
+                    m.kind = MessageKind::character;
+                    m.character = static_cast<uint8_t>(c);
+                    m.modifiers = mods;
+                    post(m);
+                }
+                break;
+            }
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP:
+                if (e.button.button == SDL_BUTTON_RIGHT) {
+                    Message m;
+                    m.kind = e.type == SDL_MOUSEBUTTONDOWN ? MessageKind::right_down : MessageKind::right_up;
+                    m.x = e.button.x;
+                    m.y = e.button.y;
+                    post(m);
+                }
+                break;
+            case SDL_MOUSEMOTION: {
+                Message m;
+                m.kind = MessageKind::mouse_move;
+                m.x = e.motion.x;
+                m.y = e.motion.y;
+                post(m);
+                break;
+            }
+            default: break;
+        }
+    }
+
+    void check_audio() {
+        if (!device_ || blocks_.empty()) return;
+        const uint64_t played = queued_total_ - SDL_GetQueuedAudioSize(device_);
+        while (!blocks_.empty() && blocks_.front().end <= played) {
+            Message m;
+            m.kind = MessageKind::wave_done;
+            m.block_id = blocks_.front().id;
+            blocks_.pop_front();
+            post(m);
+        }
+    }
+
+    void pump_sdl() {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) translate(e);
+        check_audio();
+    }
+
+    void present(bool force = false) {
+        if (!window_ || !renderer_) return;
+        const uint64_t t = SDL_GetTicks64();
+        if (!force && (!canvas_.dirty || t - last_present_ < 15)) return;
+        last_present_ = t;
+        canvas_.dirty = false;
+        if (!texture_ || texture_w_ != canvas_.width() || texture_h_ != canvas_.height()) {
+            if (texture_) SDL_DestroyTexture(texture_);
+            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                         SDL_TEXTUREACCESS_STREAMING, canvas_.width(), canvas_.height());
+            texture_w_ = canvas_.width();
+            texture_h_ = canvas_.height();
+        }
+        if (!texture_) return;
+        SDL_UpdateTexture(texture_, nullptr, canvas_.pixels(), canvas_.width() * 4);
+        SDL_RenderClear(renderer_);
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        if (caret_visible_ && (t / 500) % 2 == 0) {
+            SDL_SetRenderDrawColor(renderer_, 255, 255, 255, 255);
+            SDL_Rect r{caret_.left, caret_.top, caret_.width(), caret_.height()};
+            SDL_RenderFillRect(renderer_, &r);
+            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        }
+        SDL_RenderPresent(renderer_);
+    }
+
+    // ---- MessageQueue
+    bool peek_message(Message& out) override {
+        if (queue_.empty()) {
+            // Cheap when nothing is pending: SDL_PollEvent plus a size query.
+            pump_sdl();
+            present();
+            if (queue_.empty()) return false;
+        }
+        out = queue_.front();
+        queue_.pop_front();
+        return true;
+    }
+
+    void wait_message() override {
+        for (;;) {
+            pump_sdl();
+            if (!queue_.empty()) return;
+            present(caret_visible_);
+            SDL_Event e;
+            // Wake at least every few ms for the audio completion and caret.
+            if (SDL_WaitEventTimeout(&e, blocks_.empty() ? 250 : 5)) translate(e);
+        }
+    }
+
+    void post_message(const Message& message) override { post(message); }
+
+    Modifiers key_state() const override { return modifiers_of(SDL_GetModState()); }
+
+    // ---- Clock
+    uint64_t now_ms() const override { return SDL_GetTicks64() - start_ticks_; }
+    void sleep_ms(uint32_t ms) override {
+        present(true);
+        SDL_Delay(ms);
+    }
+    uint32_t random_seed() const override {
+        return options_.seed_given ? options_.seed : static_cast<uint32_t>(SDL_GetPerformanceCounter());
+    }
+
+    // ---- Window
+    bool create(std::string_view title, int outer_width, int outer_height) override {
+        const int w = std::max(1, outer_width - 2 * frame.sizing_frame_width);
+        const int h = std::max(1, outer_height - 2 * frame.sizing_frame_height - frame.caption_height);
+        window_ = SDL_CreateWindow(cp1252_to_utf8(title).c_str(), SDL_WINDOWPOS_UNDEFINED,
+                                   SDL_WINDOWPOS_UNDEFINED, w, h, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+        if (!window_) return false;
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+        if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+        canvas_.resize(w, h);
+        event("window-create", std::to_string(w) + " " + std::to_string(h));
+        event("title", title);
+        return true;
+    }
+    bool exists() const override { return window_ != nullptr; }
+    void destroy() override {
+        if (texture_) SDL_DestroyTexture(texture_);
+        texture_ = nullptr;
+        if (renderer_) SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
+        if (window_) SDL_DestroyWindow(window_);
+        window_ = nullptr;
+    }
+    void set_title(std::string_view title) override {
+        event("title", title);
+        if (window_) SDL_SetWindowTitle(window_, cp1252_to_utf8(title).c_str());
+    }
+    void move_size(int x, int y, int outer_width, int outer_height) override {
+        if (!window_) return;
+        const int w = std::max(1, outer_width - 2 * frame.sizing_frame_width);
+        const int h = std::max(1, outer_height - 2 * frame.sizing_frame_height - frame.caption_height);
+        SDL_SetWindowSize(window_, w, h);
+        SDL_SetWindowPosition(window_, x + frame.sizing_frame_width,
+                              y + frame.sizing_frame_height + frame.caption_height);
+        canvas_.resize(w, h);
+    }
+    void show(bool maximized) override {
+        if (!window_ || options_.hidden_window) return;
+        SDL_ShowWindow(window_);
+        if (maximized) SDL_MaximizeWindow(window_);
+        SDL_RaiseWindow(window_);
+        Message m;
+        m.kind = MessageKind::paint;
+        m.rect = Rect{0, 0, canvas_.width(), canvas_.height()};
+        post(m);
+    }
+    Rect window_rect() const override {
+        if (!window_) return {};
+        int x = 0, y = 0, w = 0, h = 0;
+        SDL_GetWindowPosition(window_, &x, &y);
+        SDL_GetWindowSize(window_, &w, &h);
+        x -= frame.sizing_frame_width;
+        y -= frame.sizing_frame_height + frame.caption_height;
+        return Rect{x, y, x + w + 2 * frame.sizing_frame_width,
+                    y + h + 2 * frame.sizing_frame_height + frame.caption_height};
+    }
+    int client_width() const override { return canvas_.width(); }
+    int client_height() const override { return canvas_.height(); }
+    bool is_active() const override { return window_ && focused_; }
+    Rect work_area() const override {
+        SDL_Rect r{0, 0, 1024, 734};
+        if (SDL_GetDisplayUsableBounds(0, &r) != 0) r = SDL_Rect{0, 0, 1024, 734};
+        return Rect{r.x, r.y, r.x + r.w, r.y + r.h};
+    }
+    int screen_width() const override {
+        SDL_DisplayMode mode;
+        return SDL_GetCurrentDisplayMode(0, &mode) == 0 ? mode.w : 1024;
+    }
+    int screen_height() const override {
+        SDL_DisplayMode mode;
+        return SDL_GetCurrentDisplayMode(0, &mode) == 0 ? mode.h : 768;
+    }
+    FrameMetrics frame_metrics() const override { return frame; }
+    FontId create_font(std::string_view face, int height, int width, int weight) override {
+        return canvas_.create_font(face, height, width, weight);
+    }
+    void delete_font(FontId font) override { canvas_.delete_font(font); }
+    FontMetrics font_metrics(FontId font) const override { return canvas_.font_metrics(font); }
+    void draw_text(FontId font, int x, int y, std::string_view text, Rgb fg, Rgb bg) override {
+        canvas_.draw_text(font, x, y, text, fg, bg);
+    }
+    void draw_pixel_row(int x, int y, const uint8_t* indices, int count, const Rgb* palette, int dw,
+                        int dh) override {
+        canvas_.draw_pixel_row(x, y, indices, count, palette, dw, dh);
+    }
+    void copy_rect(const Rect& source, int dx, int dy) override { canvas_.copy_rect(source, dx, dy); }
+    void fill_rect(const Rect& area, Rgb colour) override { canvas_.fill_rect(area, colour); }
+    bool capture_offscreen(const Rect& area) override { return canvas_.capture_offscreen(area); }
+    void stretch_offscreen(const Rect& s, const Rect& d) override { canvas_.stretch_offscreen(s, d); }
+    void release_offscreen() override { canvas_.release_offscreen(); }
+    void show_caret(int x, int y, int w, int h) override {
+        caret_ = Rect{x, y, x + w, y + h};
+        caret_visible_ = true;
+        canvas_.dirty = true;
+    }
+    void hide_caret() override {
+        caret_visible_ = false;
+        canvas_.dirty = true;
+    }
+    void beep() override {
+        event("beep", "");
+        // A short 880 Hz blip on its own device, like MessageBeep.
+        if (!audio_ok_) return;
+        SDL_AudioSpec want{};
+        want.freq = 11025;
+        want.format = AUDIO_U8;
+        want.channels = 1;
+        want.samples = 512;
+        const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        if (!dev) return;
+        std::vector<uint8_t> blip(1100);
+        for (size_t i = 0; i < blip.size(); ++i) blip[i] = (i / 6) % 2 ? 100 : 156;
+        SDL_QueueAudio(dev, blip.data(), static_cast<Uint32>(blip.size()));
+        SDL_PauseAudioDevice(dev, 0);
+        SDL_Delay(110);
+        SDL_CloseAudioDevice(dev);
+    }
+    bool save_screenshot(const std::string& path) override { return canvas_.save_png(path); }
+
+    // ---- WaveOut
+    int open(const PcmFormat& format) override {
+        if (!audio_ok_) return mmsyserr_nodriver;
+        if (device_) return mmsyserr_noerror;
+        SDL_AudioSpec want{};
+        want.freq = static_cast<int>(format.rate_hz);
+        want.format = format.bits == 16 ? AUDIO_S16LSB : AUDIO_U8;
+        want.channels = static_cast<Uint8>(format.channels);
+        want.samples = 1024;
+        device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        if (!device_) return mmsyserr_error;
+        event("wave-open", std::to_string(format.rate_hz) + " " + std::to_string(format.bits) + " " +
+                               std::to_string(format.channels));
+        queued_total_ = 0;
+        SDL_PauseAudioDevice(device_, 0);
+        return mmsyserr_noerror;
+    }
+    bool is_open() const override { return device_ != 0; }
+    int write(uint32_t block_id, const uint8_t* data, size_t length) override {
+        if (!device_) return mmsyserr_invalhandle;
+        if (SDL_QueueAudio(device_, data, static_cast<Uint32>(length)) != 0) return mmsyserr_nomem;
+        event("wave-block", std::to_string(length));
+        queued_total_ += length;
+        blocks_.push_back(Block{block_id, queued_total_});
+        return mmsyserr_noerror;
+    }
+    void reset() override {
+        if (!device_) return;
+        event("wave-stop", "");
+        SDL_ClearQueuedAudio(device_);
+        queued_total_ = 0;
+        while (!blocks_.empty()) {
+            Message m;
+            m.kind = MessageKind::wave_done;
+            m.block_id = blocks_.front().id;
+            blocks_.pop_front();
+            post(m);
+        }
+    }
+    void close() override {
+        if (!device_) return;
+        SDL_CloseAudioDevice(device_);
+        device_ = 0;
+        blocks_.clear();
+        event("wave-close", "");
+    }
+
+    // ---- SoundPlayer
+    bool play_file_sync(std::string_view name) override {
+        event("sound", name);
+        present(true);
+        if (!audio_ok_) return false;
+        const std::string path = files_.native_path(name);
+        Pcm pcm;
+        SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
+        if (!rw || !load_wav(rw, pcm)) return false;
+        const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &pcm.spec, nullptr, 0);
+        if (!dev) return false;
+        SDL_QueueAudio(dev, pcm.data.data(), static_cast<Uint32>(pcm.data.size()));
+        SDL_PauseAudioDevice(dev, 0);
+        while (SDL_GetQueuedAudioSize(dev) > 0) SDL_Delay(5);
+        // Let the device's own buffer drain too.
+        SDL_Delay(static_cast<Uint32>(1000 * pcm.spec.samples / std::max(1, pcm.spec.freq)) + 10);
+        SDL_CloseAudioDevice(dev);
+        return true;
+    }
+    bool play_memory_looping(const std::vector<uint8_t>& image) override {
+        stop();
+        event("sound-async", std::to_string(image.size()));
+        if (!audio_ok_) return false;
+        Pcm pcm;
+        SDL_RWops* rw = SDL_RWFromConstMem(image.data(), static_cast<int>(image.size()));
+        if (!rw || !load_wav(rw, pcm)) return false;
+        loop_.data = std::move(pcm.data);
+        loop_.position = 0;
+        SDL_AudioSpec want = pcm.spec;
+        want.callback = &LoopPlayer::callback;
+        want.userdata = &loop_;
+        loop_.device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        if (!loop_.device) return false;
+        SDL_PauseAudioDevice(loop_.device, 0);
+        return true;
+    }
+    void stop() override {
+        if (!loop_.device) return;
+        event("sound-stop", "");
+        SDL_CloseAudioDevice(loop_.device);
+        loop_.device = 0;
+    }
+
+    // ---- Trace
+    void event(std::string_view word, std::string_view args) override {
+        if (!trace_.is_open()) return;
+        trace_ << now_ms() << ' ' << word;
+        if (!args.empty()) trace_ << ' ' << cp1252_to_utf8(args);
+        trace_ << '\n';
+    }
+
+    // ---- Process
+    [[noreturn]] void exit_process(int code) override {
+        event("exit", std::to_string(code));
+        if (!options_.screenshot_path.empty()) {
+            present(true);
+            canvas_.save_png(options_.screenshot_path);
+        }
+        trace_.flush();
+        std::cout.flush();
+        std::exit(code);
+    }
+
+    BackendOptions options_;
+    common::PosixFiles files_;
+    common::PosixRegistry registry_;
+    common::PosixLibraries libraries_;
+    Host host_;
+    std::ofstream trace_;
+    uint64_t start_ticks_ = 0;
+    std::deque<Message> queue_;
+    bool audio_ok_ = false;
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int texture_w_ = 0;
+    int texture_h_ = 0;
+    uint64_t last_present_ = 0;
+    bool focused_ = false;
+    Rect caret_{};
+    bool caret_visible_ = false;
+    common::Canvas canvas_;
+
+    SDL_AudioDeviceID device_ = 0;
+    struct Block {
+        uint32_t id;
+        uint64_t end;
+    };
+    std::deque<Block> blocks_;
+    uint64_t queued_total_ = 0;
+    LoopPlayer loop_;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> make_sdl_backend(const BackendOptions& options) {
+    return SdlBackend::start(options);
+}
+
+}  // namespace host::sdl

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "host/common/posix_files.h"
+#include "host/files.h"
+#include "support.h"
+
+namespace {
+
+struct ProfileTest : ::testing::Test {
+    host::common::PosixFiles files;
+    std::string dir = testsupport::make_temp_dir("profile");
+    std::string ini = dir + "/KORALU.INI";
+    std::string read(std::string_view section, std::string_view key, std::string_view fallback = "dflt",
+                     size_t size = 255) {
+        return host::read_profile_string(files, ini, section, key, fallback, size);
+    }
+};
+
+TEST_F(ProfileTest, MissingFileSectionOrKeyGivesTheDefaultCutToTheBuffer) {
+    EXPECT_EQ(read("VIDEO", "FONTE"), "dflt");
+    testsupport::write_file(ini, "[VIDEO]\nFONTE=Arial\n");
+    EXPECT_EQ(read("BRAILLE", "FONTE"), "dflt");
+    EXPECT_EQ(read("VIDEO", "MODO"), "dflt");
+    EXPECT_EQ(read("VIDEO", "MODO", "abcdef", 4), "abc");
+}
+
+TEST_F(ProfileTest, NamesIgnoreCaseFirstMatchWinsAndValuesAreTrimmed) {
+    testsupport::write_file(ini,
+                            "; comment\r\n[Tradutor]\r\n dirLetras =  \"c:\\x y\\\"  \r\n"
+                            "DIRLETRAS=second\r\nVAZIO=\r\n[TRADUTOR]\r\nOUTRA=1\r\n");
+    EXPECT_EQ(read("TRADUTOR", "DIRLETRAS"), "c:\\x y\\");
+    EXPECT_EQ(read("tradutor", "dirletras"), "c:\\x y\\");
+    EXPECT_EQ(read("TRADUTOR", "VAZIO"), "");
+    // A repeated section does not add keys: the first one is the section.
+    EXPECT_EQ(read("TRADUTOR", "OUTRA"), "dflt");
+}
+
+TEST_F(ProfileTest, LongValuesAreCutToBufferSizeMinusOne) {
+    testsupport::write_file(ini, "[S]\nK=" + std::string(300, 'x') + "\nA=12\n");
+    EXPECT_EQ(read("S", "K").size(), 254u);
+    EXPECT_EQ(host::read_profile_string(files, ini, "S", "A", "", 2), "1");
+    EXPECT_EQ(host::read_profile_string(files, ini, "S", "A", "", 0), "");
+}
+
+TEST_F(ProfileTest, BareNameIsLookedUpInTheWindowsFolder) {
+    ::setenv("KORALU_WINDOWS", dir.c_str(), 1);
+    testsupport::write_file(dir + "/koralu.ini", "[KORALU]\nPGMKORALU=/familia\n");
+    EXPECT_EQ(host::read_profile_string(files, "KORALU.INI", "KORALU", "PGMKORALU", "", 255),
+              "/familia");
+    ::unsetenv("KORALU_WINDOWS");
+}
+
+TEST(ProfileParse, QuotesAreRemovedOnlyInPairs) {
+    EXPECT_EQ(host::find_profile_value("[a]\nk=\"x\n", "a", "k"), std::optional<std::string>("\"x"));
+    EXPECT_FALSE(host::find_profile_value("[a\nk=1", "b", "k").has_value());
+    EXPECT_FALSE(host::find_profile_value("k=1\n[a]\n", "a", "k").has_value());
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+// The console-like text window: the one main window with its display settings,
+// the keyboard queue with Braille chord input, waiting and message pumping, and
+// the 80 x 25 text screen with colours and magnifier.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "host/host.h"
+
+namespace textwindow {
+
+constexpr int screen_columns = 80;
+constexpr int screen_rows = 25;
+
+class TextWindow {
+public:
+    // Module initialisation: identity colour map, the program's path as the
+    // initial title (at most 79 characters).
+    TextWindow(host::Host& host, std::string_view program_path);
+    ~TextWindow();
+    TextWindow(const TextWindow&) = delete;
+    TextWindow& operator=(const TextWindow&) = delete;
+
+    // --- main window and display settings
+    // Creates the window on first use (reads section VIDEO and BRAILLE of
+    // KORALU.INI in the Windows folder first). Does nothing afterwards.
+    void ensure_window();
+    // Empties the queue, destroys the window and ends the process with code 0.
+    [[noreturn]] void close_window_and_exit();
+    // The wave-out player's handler for finished blocks.
+    using WaveHandler = std::function<void(uint32_t block_id)>;
+    void register_wave_handler(WaveHandler handler);
+    void set_title(std::string_view title);
+    host::Window& window();
+    host::Host& host();
+
+    // --- keyboard queue, waiting and timing
+    bool key_pressed();
+    uint8_t read_key();
+    // Line input with echo: returns the characters taken followed by CR LF.
+    std::string read_line(size_t capacity);
+    void delay_ms(uint16_t milliseconds);
+    // Removes, translates and dispatches every pending message.
+    void pump_messages();
+    // WaitMessage: blocks until a message is pending.
+    void wait_message();
+    // PostMessage to the main window (the wake-up messages).
+    void post_message(uint32_t message_id);
+    void set_braille_mode(int mode);
+    int braille_mode() const;
+    void play_tone(int frequency_hz);
+    void stop_tone();
+    // Ends the program as a quit message or Ctrl+Break does (exit code 255).
+    [[noreturn]] void terminate_program();
+
+    // --- text screen
+    void clear_screen();
+    void set_text_colour(uint8_t colour);
+    void write_text(std::string_view bytes);
+    // The program's standard text output (128-byte buffer; each write ends in
+    // write_text and one key_pressed) and input (read_line of 128).
+    void write_output(std::string_view bytes);
+    void write_output_line(std::string_view bytes);
+    std::string read_input_line();
+
+    // For tests and the picture code: the screen buffer and cursor.
+    uint8_t cell_character(int column, int row) const;
+    uint8_t cell_attribute(int column, int row) const;
+    int cursor_column() const;
+    int cursor_row() const;
+    uint8_t text_attribute() const;
+
+private:
+    struct State;
+    State* state_;
+};
+
+}  // namespace textwindow
