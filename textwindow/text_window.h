@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "host/host.h"
+#include "textwindow/display_settings.h"
 
 namespace textwindow {
 
@@ -36,6 +38,20 @@ public:
     void set_title(std::string_view title);
     host::Window& window();
     host::Host& host();
+    // The settings read when the window was created (the defaults before).
+    const DisplaySettings& display_settings() const;
+    // Pixel size of a character cell: average width and line height.
+    int cell_width() const;
+    int line_height() const;
+    // The sizes the window is kept within: its maximized and largest tracked
+    // size, and its smallest tracked size (outer sizes).
+    struct SizeLimits {
+        int max_width = 0;
+        int max_height = 0;
+        int min_track_width = 0;
+        int min_track_height = 0;
+    };
+    SizeLimits size_limits() const;
 
     // --- keyboard queue, waiting and timing
     bool key_pressed();
@@ -51,6 +67,7 @@ public:
     void post_message(uint32_t message_id);
     void set_braille_mode(int mode);
     int braille_mode() const;
+    size_t queued_key_count() const;
     void play_tone(int frequency_hz);
     void stop_tone();
     // Ends the program as a quit message or Ctrl+Break does (exit code 255).
@@ -72,10 +89,11 @@ public:
     int cursor_column() const;
     int cursor_row() const;
     uint8_t text_attribute() const;
+    bool magnifier_active() const;
 
 private:
     struct State;
-    State* state_;
+    std::unique_ptr<State> state_;
 };
 
 }  // namespace textwindow
