@@ -1,6 +1,14 @@
 // The wave-out player: RIFF/WAVE files, in-memory WAV images and raw PCM played
 // in four rotating blocks, stopped by any key press; the 44-byte in-memory WAV
 // header; the play-faster and shorten-speech switches.
+//
+// Device states and their transitions:
+//   closed  --first block of a format (open_device)-->  open
+//   open    --write_block-->                             playing (blocks queued)
+//   playing --every block reported done-->               open
+//   playing/open --wav_busy finds nothing queued, or a key with stop on key,
+//                  or wav_stop-->                        closed
+//   open/playing --a block of another format-->  waits for the end, closed, reopened
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +21,9 @@ namespace sound {
 
 constexpr size_t wav_header_bytes = 44;
 constexpr size_t block_bytes = 65534;
+constexpr int block_count = 4;
+// Opening retries while another user holds the device, 100 ms apart.
+constexpr int open_attempts = 100;
 
 // Copies the template header into image[0..44) and sets its fields.
 void fill_wav_header(uint8_t* image, uint32_t data_length, uint32_t rate_hz, uint16_t bits,
@@ -21,6 +32,10 @@ void fill_wav_header(uint8_t* image, uint32_t data_length, uint32_t rate_hz, uin
 // Converts 16-bit mono to 8 bits (when bits is 16) and drops every other pitch
 // period; returns the new length. Works in place on `samples`.
 size_t shorten_piece(uint8_t* samples, size_t length, uint16_t bits, uint32_t rate_hz);
+
+// The text shown for a failed release of a finished block, or nullptr for a
+// code without a message.
+const char* wave_error_message(int code);
 
 class WavePlayer {
 public:
@@ -39,12 +54,21 @@ public:
     bool wav_busy();
     void wav_stop();
 
+    // Blocks written and not yet reported finished.
+    int queued_blocks() const;
+    bool device_open() const;
+
     bool shorten_speech = false;
     bool play_faster = false;
     bool stop_on_key = true;
     bool do_not_wait = false;
 
 private:
+    int open_device(const host::PcmFormat& format);
+    int write_block(const uint8_t* data, size_t length_bytes);
+    void on_block_done(uint32_t block_id);
+    bool key_waiting();
+
     struct State;
     State* state_;
 };
