@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "diphone/rules.h"
+#include "diphone/speaker.h"
 #include "host/files.h"
 #include "host/random.h"
 
@@ -52,9 +54,16 @@ public:
     // The letters folder as read at start (ends in a backslash).
     const std::string& letters_folder() const;
 
-    // Called for every unit fetch: the unit name and whether it was found
-    // (for falar --units and the coverage count).
+    // The diphone folder as read at start (ends in a backslash).
+    const std::string& diphone_folder() const;
+    // The rule and exception tables as loaded at start (empty before).
+    const Lexicon& lexicon() const;
+
+    // Called for every unit fetch: the unit name (upper case for bank units)
+    // and whether it was found (for falar --units and the coverage count).
     std::function<void(std::string_view name, bool found)> on_unit;
+    // Running unit counts over every speak_phonemes call; reset freely.
+    UnitStats unit_stats;
 
 private:
     struct State;
