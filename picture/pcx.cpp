@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace picture {
 
@@ -91,20 +92,19 @@ PcxDecodeResult decode_pcx(const uint8_t* data, size_t size, const PcxRowSink& s
         while (x < stride) {
             if (pos >= end) return truncated(y, x);
             const uint8_t code = data[pos++];
-            int count = 1;
-            uint8_t colour = code;
-            if ((code & run_flag) == run_flag) {
-                count = code & run_count_mask;
-                if (pos >= end) return truncated(y, x);
-                colour = data[pos++];
+            if ((code & run_flag) != run_flag) {
+                if (x < row_buffer_pixels) row[x] = code;
+                ++x;
+                continue;
             }
-            // The run is drawn from x to x + count inclusive (a line that
-            // includes its end point); the next run overwrites the extra
-            // pixel, and a run of 0 paints one pixel without advancing.
-            if (x < row_buffer_pixels) {
-                const int last = std::min(x + count, row_buffer_pixels - 1);
-                std::fill(row.begin() + x, row.begin() + last + 1, colour);
-            }
+            const int count = code & run_count_mask;
+            if (pos >= end) return truncated(y, x);
+            const uint8_t colour = data[pos++];
+            // A run is drawn as a line from x to x + count inclusive, but that
+            // last pixel is always painted over by the next code or lies past
+            // what is copied (a run of 0 likewise), so count pixels suffice.
+            if (x < row_buffer_pixels)
+                std::memset(row.data() + x, colour, size_t(std::min(count, row_buffer_pixels - x)));
             x += count;
         }
         sink(y, row.data(), shown);
