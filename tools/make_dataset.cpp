@@ -262,6 +262,15 @@ void make_diphones(const fs::path& data, const fs::path& out) {
     copy_as_cp1252(data / "portug.exc", folder / "portug.exc");
     std::vector<std::string> units;
     for (const auto& row : read_table(data / "unidades.txt")) units.push_back(row[0]);
+    // The smaller units that the synthesizer falls back on when a name is
+    // missing (a new word, a name too long for the index), so that a miss
+    // still sounds like speech.
+    for (const char* v : {"A", "E", "I", "O", "U", "W", "Y", "ACIRC", "ECIRC", "OCIRC", "ATIL",
+                          "ETIL", "ITIL", "OTIL", "UTIL", "NN"})
+        units.push_back(std::string("$") + v);
+    for (const char* c : {"B", "D", "F", "G", "J", "K", "L", "M", "N", "P", "R", "S", "T", "V", "X",
+                          "Z", "RR", "NH", "LH"})
+        units.push_back(std::string("$") + c);
     Voice voice;
     if (!voice.start()) fail("a voz pt-br do espeak-ng não inicia");
     for (const auto& row : read_table(data / "bancos.txt")) {
