@@ -29,16 +29,17 @@ void PictureViewer::show_picture(std::string_view name) {
         return;
     }
 
-    // The palette is read before the screen is cleared; a file without one
-    // keeps the previous picture's colours.
-    PcxHeader header;
-    const bool readable = read_pcx_header(bytes.data(), bytes.size(), header);
-    if (readable) read_pcx_palette(bytes.data(), bytes.size(), header, palette_);
-
-    window_.clear_screen();
     // A file too short for its header, or not one 8-bit plane, is refused:
-    // the screen is left cleared, as for a picture of which nothing decodes.
-    if (!readable || header.planes != 1 || header.bits_per_pixel != 8) {
+    // the screen is cleared, as for a picture of which nothing decodes, and
+    // the palette is left alone.
+    PcxHeader header;
+    const bool usable = read_pcx_header(bytes.data(), bytes.size(), header) && header.planes == 1 &&
+                        header.bits_per_pixel == 8;
+    // The palette is taken before the screen is cleared; a file without one
+    // keeps the previous picture's colours.
+    if (usable) read_pcx_palette(bytes.data(), bytes.size(), header, palette_);
+    window_.clear_screen();
+    if (!usable) {
         host_.trace.event("picture-refused", name);
         return;
     }
