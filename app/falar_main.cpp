@@ -1,12 +1,193 @@
-#include <cstdio>
-#include <cstring>
+// falar: the family's speech library from the command line. Speaks a text,
+// writes what would be played into a WAV file, or prints the phoneme strings,
+// the number words or the diphone units for a text. Arguments and results
+// are UTF-8; inside, everything is Windows-1252.
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <limits>
+#include <memory>
+#include <string>
 
-// Placeholder until the speech tool lands.
+#include "app/context.h"
+#include "host/backend.h"
+#include "host/headless/headless_backend.h"
+#include "host/text.h"
+
+namespace {
+
+const char* const usage =
+    "Uso: falar [opcoes] TEXTO...\n"
+    "Fala o texto em portugues com a biblioteca de fala (KORALU.INI e os dados da familia).\n"
+    "  (sem opcoes)       fala o texto no dispositivo de som\n"
+    "  -w ARQ.wav         grava num arquivo WAV o que seria tocado, em vez de tocar\n"
+    "  --config PASTA     le o KORALU.INI desta pasta (a pasta do Windows)\n"
+    "  --speed N          velocidade 1 a 5 (padrao: VELOCIDADE de [TRADUTOR])\n"
+    "  --phonemes         imprime a cadeia de fonemas de cada trecho de letras\n"
+    "  --units            imprime as unidades que o sintetizador busca: ok ou falta\n"
+    "  --numero N         imprime as palavras do numero N (0 a 999999999999999)\n"
+    "  --trace ARQ        registro dos eventos (com -w, --phonemes ou --units)\n"
+    "  --                 o resto e texto, mesmo se comecar com -\n"
+    "  --help             esta ajuda\n"
+    "Saida: 0 sucesso, 2 argumentos errados, 1 o sintetizador nao pode iniciar.\n";
+
+constexpr uint64_t largest_number = 999999999999999ull;
+
+int bad_arguments(const std::string& message) {
+    std::cerr << "falar: " << message << "\n" << usage;
+    return 2;
+}
+
+bool parse_unsigned(const std::string& text, uint64_t limit, uint64_t& out) {
+    if (text.empty() || text.size() > 20) return false;
+    uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        const uint64_t digit = uint64_t(c - '0');
+        if (value > (std::numeric_limits<uint64_t>::max() - digit) / 10) return false;
+        value = value * 10 + digit;
+    }
+    if (value > limit) return false;
+    out = value;
+    return true;
+}
+
+void set_windows_folder(const std::string& folder) {
+    // The backends find KORALU.INI in the folder this variable names.
+#ifdef _WIN32
+    _putenv_s("KORALU_WINDOWS", folder.c_str());
+#else
+    setenv("KORALU_WINDOWS", folder.c_str(), 1);
+#endif
+}
+
+struct Arguments {
+    std::string text;  // UTF-8 as given
+    bool text_given = false;
+    std::string wav_path;
+    std::string trace_path;
+    int speed = 0;
+    bool phonemes = false;
+    bool units = false;
+    bool number_given = false;
+    uint64_t number = 0;
+};
+
+// 0 to go on, otherwise the exit code.
+int parse(int argc, char** argv, Arguments& a, bool& help) {
+    bool only_text = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&](std::string& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        // "-5" is text (a negative number), not an option.
+        const bool number_like = arg.size() > 1 && arg[0] == '-' && arg[1] >= '0' && arg[1] <= '9';
+        if (only_text || arg.empty() || arg[0] != '-' || arg == "-" || number_like) {
+            if (a.text_given) a.text += ' ';
+            a.text += arg;
+            a.text_given = true;
+            continue;
+        }
+        std::string v;
+        if (arg == "--") {
+            only_text = true;
+        } else if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (arg == "-w") {
+            if (!value(a.wav_path) || a.wav_path.empty())
+                return bad_arguments("-w precisa de um arquivo");
+        } else if (arg == "--config") {
+            if (!value(v) || v.empty()) return bad_arguments("--config precisa de uma pasta");
+            set_windows_folder(v);
+        } else if (arg == "--speed") {
+            uint64_t n = 0;
+            if (!value(v) || !parse_unsigned(v, 5, n) || n == 0)
+                return bad_arguments("--speed precisa de um numero de 1 a 5");
+            a.speed = static_cast<int>(n);
+        } else if (arg == "--phonemes") {
+            a.phonemes = true;
+        } else if (arg == "--units") {
+            a.units = true;
+        } else if (arg == "--numero") {
+            if (!value(v) || !parse_unsigned(v, largest_number, a.number))
+                return bad_arguments("--numero precisa de um numero de 0 a 999999999999999");
+            a.number_given = true;
+        } else if (arg == "--trace") {
+            if (!value(a.trace_path) || a.trace_path.empty())
+                return bad_arguments("--trace precisa de um arquivo");
+        } else {
+            return bad_arguments("opcao desconhecida " + arg);
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
-        std::puts("falar: fala um texto em portugues (ainda nao disponivel)");
+    Arguments args;
+    bool help = false;
+    if (const int code = parse(argc, argv, args, help); code != 0) return code;
+    if (help) {
+        std::cout << usage;
         return 0;
     }
-    std::fputs("falar: not available yet\n", stderr);
-    return 2;
+    if (args.number_given) {
+        if (args.text_given || args.phonemes || args.units || !args.wav_path.empty())
+            return bad_arguments("--numero nao se combina com texto nem com outras opcoes");
+        std::cout << host::cp1252_to_utf8(speech::recorded_number_words(args.number)) << "\n";
+        return 0;
+    }
+    if (!args.text_given) return bad_arguments("falta o texto");
+    const std::string text = host::utf8_to_cp1252(args.text);
+
+    // Printing and writing a file need no real device: the simulation runs
+    // them on its virtual clock, without a window.
+    const bool simulated = !args.wav_path.empty() || args.phonemes || args.units;
+    std::unique_ptr<host::Backend> backend;
+    if (simulated) {
+        host::headless::HeadlessOptions options;
+        options.trace_path = args.trace_path;
+        options.trace_to_stdout = false;
+        options.capture_path = args.wav_path;
+        // Long texts pause at every mark; no script is waiting to end the run.
+        options.idle_limit_ms = std::numeric_limits<uint32_t>::max();
+        backend = std::make_unique<host::headless::HeadlessBackend>(std::move(options));
+    } else {
+        host::BackendOptions options;
+        options.hidden_window = true;
+        options.trace_path = args.trace_path;
+        options.program_path = argv[0];
+        backend = host::make_backend(options);
+        if (!backend) return 1;
+    }
+
+    int code = 0;
+    {
+        app::Context context(backend->host(), argv[0]);
+        speech::SpeechFrontEnd& speech = context.speech;
+        if (const int error = speech.start_speech_checked(args.speed, ""); error != 0) {
+            for (const std::string& line : speech.start_failure_lines(error))
+                std::cerr << host::cp1252_to_utf8(line) << "\n";
+            code = 1;
+        } else {
+            if (args.phonemes)
+                speech.on_phonemes = [](std::string_view, std::string_view phonemes) {
+                    std::cout << host::cp1252_to_utf8(phonemes) << "\n";
+                };
+            if (args.units)
+                context.synth.on_unit = [](std::string_view name, bool found) {
+                    std::cout << host::cp1252_to_utf8(name) << (found ? " ok" : " falta") << "\n";
+                };
+            speech.speak(text);
+            speech.end_speech();
+            speech.on_phonemes = nullptr;
+            context.synth.on_unit = nullptr;
+        }
+    }
+    std::cout.flush();
+    return code;
 }
