@@ -1,5 +1,8 @@
 // The building blocks of the data set generators: PCX and WAV images as the
 // system reads them, unit names to the voice's phonemes, the bank layout.
+
+// Built only with the generators (ZIMBALOT_TOOLS); a tree without them has no data set.
+#ifdef ZIMBALOT_MAKE_DATASET
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -197,3 +200,5 @@ TEST(Braille, LetterCells) {
 }
 
 }  // namespace
+
+#endif  // ZIMBALOT_MAKE_DATASET

@@ -25,6 +25,10 @@ int collect(short* wav, int count, espeak_EVENT* events) {
 
 }  // namespace
 
+Voice::~Voice() {
+    if (rate_hz_ > 0) espeak_Terminate();
+}
+
 bool Voice::start() {
     if (rate_hz_ > 0) return true;
     const int rate =

@@ -27,6 +27,10 @@ struct Utterance {
 
 class Voice {
 public:
+    Voice() = default;
+    ~Voice();
+    Voice(const Voice&) = delete;
+    Voice& operator=(const Voice&) = delete;
     // False when libespeak-ng or its pt-br voice cannot be started.
     bool start();
     // Text (UTF-8) or phoneme input written as "[[...]]".
