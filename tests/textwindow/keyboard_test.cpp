@@ -189,12 +189,5 @@ TEST(BrailleChords, ModeTwoCapitalsAndTheirLock) {
     }
 }
 
-TEST(BrailleChords, ReleaseOfOtherKeysIsNotHandled) {
-    BrailleChords c;
-    EXPECT_FALSE(c.release(vk::enter, false, 1).handled);
-    EXPECT_FALSE(c.release('F', true, 1).handled);
-    EXPECT_TRUE(c.release('Q', false, 1).handled);
-}
-
 }  // namespace
 }  // namespace textwindow

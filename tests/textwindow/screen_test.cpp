@@ -225,16 +225,5 @@ TEST_F(WindowTest, MagnifierFactorZeroDoesNothing) {
     EXPECT_EQ(pixel(50, 50), red);
 }
 
-TEST_F(WindowTest, StandardOutputWritesThroughTheScreen) {
-    start();
-    window->write_output_line("abc");
-    EXPECT_EQ(window->cursor_row(), 1);
-    EXPECT_EQ(window->cursor_column(), 0);
-    window->write_output(std::string(300, 'o'));
-    EXPECT_EQ(window->cursor_row(), 4);
-    EXPECT_EQ(window->cursor_column(), 300 - 240);
-    EXPECT_EQ(row_text(0, 4), "abc ");
-}
-
 }  // namespace
 }  // namespace textwindow

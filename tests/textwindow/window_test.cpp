@@ -127,17 +127,6 @@ TEST_F(WindowTest, BrailleChordsThroughTheWindow) {
     EXPECT_EQ(read_keys(6), (std::vector<int>{'b', ' ', 'c', '5', 6, 2}));
 }
 
-TEST_F(WindowTest, BrailleModeTwoThroughTheWindow) {
-    start("[BRAILLE]\nMODO=2\n",
-          "wait 1000 "
-          "down S down J down K down L up S up J up K up L "   // number sign
-          "down F up F down F down D up D up F "               // 1 2
-          "down SPACE up SPACE "                               // ends number mode
-          "down J down L up J up L down F up F down F up F");  // capital sign, A a
-    window->ensure_window();
-    EXPECT_EQ(read_keys(5), (std::vector<int>{'1', '2', ' ', 'A', 'a'}));
-}
-
 TEST_F(WindowTest, CtrlAltF11AndF12SwitchBrailleWithTones) {
     start("",
           "ctrl+alt+F11 wait 1000 ctrl+alt+F11 wait 1000 ctrl+alt+F11 wait 1000 "
