@@ -33,12 +33,15 @@ void BM_PcxDecodeToRgb(benchmark::State& state) {
         picture::decode_pcx(
             file.data(), file.size(),
             [&](int, const uint8_t* indices, int count) {
-                for (int i = 0; i < count; ++i) {
+                // A local pointer: stores through uint8_t* could alias `out`.
+                uint8_t* o = out;
+                for (int i = 0; i < count; ++i, o += 3) {
                     const host::Rgb c = palette[indices[i]];
-                    *out++ = c.red;
-                    *out++ = c.green;
-                    *out++ = c.blue;
+                    o[0] = c.red;
+                    o[1] = c.green;
+                    o[2] = c.blue;
                 }
+                out = o;
             },
             palette);
         benchmark::DoNotOptimize(rgb.data());
