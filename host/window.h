@@ -43,6 +43,9 @@ public:
     // Moves and sizes the outer window, in screen coordinates.
     virtual void move_size(int x, int y, int outer_width, int outer_height) = 0;
     virtual void show(bool maximized) = 0;
+    // The smallest and largest outer size the user may give the window by
+    // dragging or maximizing (WM_GETMINMAXINFO).
+    virtual void set_size_limits(int min_width, int min_height, int max_width, int max_height) = 0;
     // Outer rectangle in screen coordinates.
     virtual Rect window_rect() const = 0;
     virtual int client_width() const = 0;

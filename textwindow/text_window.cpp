@@ -59,6 +59,9 @@ void TextWindow::State::ensure_window() {
     // Should the platform refuse the window, the program still runs on the
     // screen buffer and the keyboard queue; there is nothing better to do.
     host.window.create(title, window_width, window_height);
+    const SizeLimits limits = size_limits();
+    host.window.set_size_limits(limits.min_track_width, limits.min_track_height, limits.max_width,
+                                limits.max_height);
     host.window.show(settings.maximized);
     update_window();
     set_braille_mode(settings.braille_mode);

@@ -258,6 +258,7 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
         paint.rect = Rect{0, 0, client_width(), client_height()};
         queue.push_back(paint);
     }
+    void set_size_limits(int, int, int, int) override {}
     Rect window_rect() const override { return Rect{win_x, win_y, win_x + outer_w, win_y + outer_h}; }
     int client_width() const override { return std::max(0, outer_w - 2 * frame.sizing_frame_width); }
     int client_height() const override {

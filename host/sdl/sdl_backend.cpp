@@ -397,6 +397,13 @@ private:
         m.rect = Rect{0, 0, canvas_.width(), canvas_.height()};
         post(m);
     }
+    void set_size_limits(int min_w, int min_h, int max_w, int max_h) override {
+        if (!window_) return;
+        const int fw = 2 * frame.sizing_frame_width;
+        const int fh = 2 * frame.sizing_frame_height + frame.caption_height;
+        SDL_SetWindowMinimumSize(window_, std::max(1, min_w - fw), std::max(1, min_h - fh));
+        SDL_SetWindowMaximumSize(window_, std::max(1, max_w - fw), std::max(1, max_h - fh));
+    }
     Rect window_rect() const override {
         if (!window_) return {};
         int x = 0, y = 0, w = 0, h = 0;
