@@ -171,6 +171,16 @@ std::string PosixFiles::windows_folder() {
         config = std::string(home) + "/.config/koralu";
     }
     if (folder_has_ini(config)) return config;
+    // An installed program finds its family folder beside it, wherever the
+    // prefix was.
+    char exe[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n > 0) {
+        std::string folder(exe, static_cast<size_t>(n));
+        folder = folder.substr(0, folder.rfind('/'));
+        folder = folder.substr(0, folder.rfind('/')) + "/share/zimbalot/koralu";
+        if (folder_has_ini(folder)) return folder;
+    }
     if (folder_has_ini(ZIMBALOT_INSTALL_DATA_DIR)) return ZIMBALOT_INSTALL_DATA_DIR;
     return ZIMBALOT_BUILD_DATA_DIR;
 }
