@@ -8,22 +8,12 @@ namespace {
 // A character of the word, or `none` outside it.
 constexpr int none = -1;
 
+bool is_one_of(int c, std::string_view set) {
+    return c > 0 && c < 256 && set.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
 bool is_vowel(int c) {
-    switch (c) {
-        case 'a':
-        case 'e':
-        case 'i':
-        case 'o':
-        case 'u':
-        case 'A':
-        case 'E':
-        case 'I':
-        case 'O':
-        case 'U':
-            return true;
-        default:
-            return false;
-    }
+    return is_one_of(c, "aeiouAEIOU");
 }
 
 bool is_consonant(int c) {
@@ -57,10 +47,6 @@ bool is_open_vowel(int c) {
 
 bool is_vowel_or_mark(int c) {
     return is_vowel(c) || is_mark(c);
-}
-
-bool is_one_of(int c, std::string_view set) {
-    return c != none && set.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 char to_upper(char c) {

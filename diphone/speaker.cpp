@@ -9,23 +9,7 @@ constexpr size_t join_limit_chars = 8;
 constexpr size_t max_name_chars = 12;
 
 bool is_unit_vowel(char c) {
-    switch (c) {
-        case 'A':
-        case 'E':
-        case 'I':
-        case 'O':
-        case 'U':
-        case 'a':
-        case 'e':
-        case 'i':
-        case 'o':
-        case 'u':
-        case 'w':
-        case 'y':
-            return true;
-        default:
-            return false;
-    }
+    return c != '\0' && std::string_view("AEIOUaeiouwy").find(c) != std::string_view::npos;
 }
 
 bool is_unit_consonant(char c) {
