@@ -144,16 +144,15 @@ void Zimbalot::closing_screen() {
     window.write_output_line(" Braille colados apenas nas letras a serem trabalhadas");
     window.write_output_line(" pelo instrutor.");
     window.write_output_line("");
+    // Our own credits, short enough for the default cell width in 640 pixels.
     window.set_text_colour(14);
-    window.write_output_line(host::w1252(" ZIMBALOT - letras, vogais e números com som"));
+    window.write_output_line(host::w1252(" ZIMBALOT: letras, vogais e números com som"));
     window.set_text_colour(15);
     window.write_output_line("");
-    window.write_output_line(
-        host::w1252(" Cada tecla mostra a figura da letra, toca os seus sons"));
-    window.write_output_line(
-        host::w1252(" e desenha a letra grande; os números contam com toques,"));
-    window.write_output_line(host::w1252(" o espaço canta o alfabeto e a caça às vogais diz se a"));
-    window.write_output_line(host::w1252(" tecla está fria, morna, quente ou pelando."));
+    window.write_output_line(" Cada tecla mostra a figura e toca os sons");
+    window.write_output_line(host::w1252(" da letra; os números contam com toques,"));
+    window.write_output_line(host::w1252(" o espaço canta o alfabeto e a caça às"));
+    window.write_output_line(host::w1252(" vogais diz se a tecla está fria ou quente."));
     play_sound(assets::aeioufim);
     while (context_.speech.speech_busy()) window.wait_message();
     context_.speech.end_speech();

@@ -55,15 +55,6 @@ TEST(Program, IdlePromptAfterEightAndSixteenSeconds) {
     EXPECT_EQ(Lines(run.trace.end() - expected.size(), run.trace.end()), expected);
 }
 
-TEST(Program, IdlePromptRepeatsUntilTheScriptIsUsedUp) {
-    const auto run = run_program(opening);
-    Expect e = opened();
-    e.picture("sopaletr").sound("plin");
-    for (int i = 0; i < 3; ++i) e.wait(8000).sound("plin").sound("plin");
-    EXPECT_EQ(Lines(run.trace.begin(), run.trace.begin() + e.lines().size()), e.lines());
-    EXPECT_EQ(run.exit_code, 3);  // the idle limit ends a headless run
-}
-
 TEST(Program, AQuickBurstCountsAsOneKey) {
     const auto run = run_program(std::string(opening) + "type \"bb\" ESC wait 4000 ENTER");
     Expect e = opened();
