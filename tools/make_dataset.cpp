@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <cctype>
 #include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -189,20 +191,44 @@ void make_sounds(const fs::path& data, const fs::path& out) {
     if (!voice.start()) fail("a voz pt-br do espeak-ng não inicia");
     const fs::path folder = out / "zimbalot";
     fs::create_directories(folder);
+    // Sounds of an earlier run that this one would not write must not stay.
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".wav") fs::remove(entry.path());
     for (const auto& row : read_table(data / "sons.txt")) {
         if (row.size() < 2) fail("sons.txt: linha sem partes: " + row[0]);
         std::string parts = row[1];
         for (size_t i = 2; i < row.size(); ++i) parts += "|" + row[i];
         write_wav(folder / (row[0] + ".wav"), render_parts(voice, row[0], parts));
     }
+    // File names match without regard to case, so a letter sound must not take
+    // the name of a fixed sound: "F2" would be the cue "f2". Such a letter uses
+    // the next free number (2..6) instead.
+    std::set<std::string> fixed;
+    for (const auto& row : read_table(data / "sons.txt")) {
+        std::string lower = row[0];
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        fixed.insert(lower);
+    }
     const auto names = character_names(data);
     for (const LetterEntry& e : letter_entries(data)) {
         const std::string letter_name = names.at(e.letter);
         const std::string l(1, e.letter);
+        int next = 2;
+        const auto free_name = [&]() {
+            for (;; ++next) {
+                std::string name = l + std::to_string(next);
+                std::string lower = name;
+                for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                if (!fixed.count(lower)) {
+                    ++next;
+                    return name + ".wav";
+                }
+            }
+        };
         write_wav(folder / (l + "1.wav"), speech(voice, letter_name, kName, 60));
-        write_wav(folder / (l + "2.wav"),
+        write_wav(folder / free_name(),
                   speech(voice, letter_name + ", de " + e.word_spoken + ".", kTalk, 60));
-        write_wav(folder / (l + "3.wav"), speech(voice, e.sentence, kTalk, 60));
+        write_wav(folder / free_name(), speech(voice, e.sentence, kTalk, 60));
     }
     for (int d = 0; d <= 9; ++d)
         write_wav(folder / (std::to_string(d) + ".wav"),

@@ -572,7 +572,7 @@ private:
         if (!trace_.is_open()) return;
         trace_ << now_ms() << ' ' << word;
         if (!args.empty()) trace_ << ' ' << cp1252_to_utf8(args);
-        trace_ << '\n';
+        trace_ << std::endl;  // a killed run keeps what it traced
     }
 
     // ---- Process
