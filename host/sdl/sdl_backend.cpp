@@ -78,16 +78,16 @@ Modifiers modifiers_of(uint16_t mod) {
     return m;
 }
 
-// A WAV image decoded for SDL: its spec and PCM bytes.
+// A WAV image decoded for SDL: its format and PCM bytes.
 struct Pcm {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec audio{};
     std::vector<uint8_t> data;
 };
 
 bool load_wav(SDL_RWops* rw, Pcm& out) {
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &out.spec, &buffer, &length)) return false;
+    if (!SDL_LoadWAV_RW(rw, 1, &out.audio, &buffer, &length)) return false;
     out.data.assign(buffer, buffer + length);
     SDL_FreeWAV(buffer);
     return true;
@@ -533,13 +533,13 @@ private:
         Pcm pcm;
         SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
         if (!rw || !load_wav(rw, pcm)) return false;
-        const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &pcm.spec, nullptr, 0);
+        const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &pcm.audio, nullptr, 0);
         if (!dev) return false;
         SDL_QueueAudio(dev, pcm.data.data(), static_cast<Uint32>(pcm.data.size()));
         SDL_PauseAudioDevice(dev, 0);
         while (SDL_GetQueuedAudioSize(dev) > 0) SDL_Delay(5);
         // Let the device's own buffer drain too.
-        SDL_Delay(static_cast<Uint32>(1000 * pcm.spec.samples / std::max(1, pcm.spec.freq)) + 10);
+        SDL_Delay(static_cast<Uint32>(1000 * pcm.audio.samples / std::max(1, pcm.audio.freq)) + 10);
         SDL_CloseAudioDevice(dev);
         return true;
     }
@@ -552,7 +552,7 @@ private:
         if (!rw || !load_wav(rw, pcm)) return false;
         loop_.data = std::move(pcm.data);
         loop_.position = 0;
-        SDL_AudioSpec want = pcm.spec;
+        SDL_AudioSpec want = pcm.audio;
         want.callback = &LoopPlayer::callback;
         want.userdata = &loop_;
         loop_.device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
