@@ -93,6 +93,11 @@ public:
     // The platform's default beep (MessageBeep 0).
     virtual void beep() = 0;
 
+    // Shows `text` to the user in a modal message box with an OK button and
+    // returns when it is dismissed (MessageBoxA). Traced as `message "<text>"`;
+    // the headless backend only traces it and never waits.
+    virtual void message_box(std::string_view text) = 0;
+
     // Writes the client area to a PNG file. Returns false on failure.
     virtual bool save_screenshot(const std::string& native_path) = 0;
 };

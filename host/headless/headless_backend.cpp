@@ -289,6 +289,7 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
     void show_caret(int, int, int, int) override {}
     void hide_caret() override {}
     void beep() override { event("beep", ""); }
+    void message_box(std::string_view text) override { event("message", quoted_trace_text(text)); }
     bool save_screenshot(const std::string& path) override { return canvas.save_png(path); }
 
     // ---- WaveOut

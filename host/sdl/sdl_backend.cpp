@@ -475,6 +475,11 @@ private:
         SDL_Delay(110);
         SDL_CloseAudioDevice(dev);
     }
+    void message_box(std::string_view text) override {
+        event("message", quoted_trace_text(text));
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "", cp1252_to_utf8(text).c_str(),
+                                 window_);
+    }
     bool save_screenshot(const std::string& path) override { return canvas_.save_png(path); }
 
     // ---- WaveOut
