@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/riff.h"
+
 #include "sound/wave_player.h"
 
 namespace diphone {
@@ -13,13 +15,7 @@ uint32_t read_le(const uint8_t* p, size_t bytes) {
     return value;
 }
 
-bool same_id(const uint8_t* id, std::string_view expected) {
-    for (size_t i = 0; i < 4; ++i) {
-        const auto a = static_cast<char>(id[i] >= 'A' && id[i] <= 'Z' ? id[i] + 32 : id[i]);
-        if (a != expected[i]) return false;
-    }
-    return true;
-}
+using host::riff::same_id;
 
 }  // namespace
 
@@ -99,7 +95,7 @@ WavDataChunk find_wav_data(host::InputFile& file) {
             return chunk;
         }
         if (body > size - std::min(size, position)) return chunk;  // a short body
-        position += body;
+        position = host::riff::next_chunk_offset(file, position + body, body);
     }
 }
 

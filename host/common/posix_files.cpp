@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/riff.h"
 #include "host/text.h"
 
 #ifndef ZIMBALOT_BUILD_DATA_DIR
@@ -217,26 +218,24 @@ uint32_t wav_file_duration_ms(Files& files, std::string_view path) {
     auto file = files.open_read(path);
     if (!file) return 0;
     uint8_t head[12];
-    if (file->read(head, 12) != 12 || std::memcmp(head, "RIFF", 4) != 0) return 0;
+    if (file->read(head, 12) != 12 || !riff::same_id(head, "RIFF")) return 0;
     uint32_t byte_rate = 0;
+    uint64_t position = 12;
     for (int guard = 0; guard < 64; ++guard) {
-        uint8_t chunk[8];
-        if (file->read(chunk, 8) != 8) return 0;
-        const uint32_t length = chunk[4] | (chunk[5] << 8) | (chunk[6] << 16) | (uint32_t(chunk[7]) << 24);
-        if (std::memcmp(chunk, "fmt ", 4) == 0 && length >= 16) {
+        uint8_t chunk[riff::chunk_header_bytes];
+        if (!file->seek(position) || file->read(chunk, sizeof chunk) != sizeof chunk) return 0;
+        const uint32_t length = riff::le32(chunk + 4);
+        const uint64_t body = position + sizeof chunk;
+        if (riff::same_id(chunk, "fmt ") && length >= 16) {
             uint8_t fmt[16];
             if (file->read(fmt, 16) != 16) return 0;
-            byte_rate = fmt[8] | (fmt[9] << 8) | (fmt[10] << 16) | (uint32_t(fmt[11]) << 24);
-            std::vector<uint8_t> skip(length - 16 + (length & 1));
-            if (!skip.empty() && file->read(skip.data(), skip.size()) != skip.size()) return 0;
-        } else if (std::memcmp(chunk, "data", 4) == 0) {
-            const uint64_t available = file->size() > 44 ? file->size() : 0;
+            byte_rate = riff::le32(fmt + 8);
+        } else if (riff::same_id(chunk, "data")) {
+            const uint64_t available = file->size() > body ? file->size() - body : 0;
             const uint64_t bytes = std::min<uint64_t>(length, available);
             return byte_rate ? static_cast<uint32_t>(bytes * 1000 / byte_rate) : 0;
-        } else {
-            std::vector<uint8_t> skip(std::min<uint32_t>(length + (length & 1), 1u << 24));
-            if (file->read(skip.data(), skip.size()) != skip.size()) return 0;
         }
+        position = riff::next_chunk_offset(*file, body + length, length);
     }
     return 0;
 }
