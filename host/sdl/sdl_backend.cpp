@@ -12,6 +12,7 @@
 
 #include "host/common/canvas.h"
 #include "host/common/posix_files.h"
+#include "host/sdl/sdl_audio.h"
 #include "host/text.h"
 
 namespace host::sdl {
@@ -21,48 +22,84 @@ uint16_t virtual_key_for(int key, int scancode, bool ctrl) {
     if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uint16_t>(vk::digit0 + (key - SDLK_0));
     if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<uint16_t>(vk::f1 + (key - SDLK_F1));
     switch (key) {
-        case SDLK_ESCAPE: return vk::escape;
+        case SDLK_ESCAPE:
+            return vk::escape;
         case SDLK_RETURN:
-        case SDLK_KP_ENTER: return vk::enter;
-        case SDLK_SPACE: return vk::space;
-        case SDLK_TAB: return vk::tab;
-        case SDLK_BACKSPACE: return vk::back;
-        case SDLK_UP: return vk::up;
-        case SDLK_DOWN: return vk::down;
-        case SDLK_LEFT: return vk::left;
-        case SDLK_RIGHT: return vk::right;
-        case SDLK_HOME: return vk::home;
-        case SDLK_END: return vk::end;
-        case SDLK_PAGEUP: return vk::prior;
-        case SDLK_PAGEDOWN: return vk::next;
-        case SDLK_INSERT: return vk::insert;
-        case SDLK_DELETE: return vk::del;
-        case SDLK_PAUSE: return ctrl ? vk::cancel : vk::pause;  // Ctrl+Pause is Break
+        case SDLK_KP_ENTER:
+            return vk::enter;
+        case SDLK_SPACE:
+            return vk::space;
+        case SDLK_TAB:
+            return vk::tab;
+        case SDLK_BACKSPACE:
+            return vk::back;
+        case SDLK_UP:
+            return vk::up;
+        case SDLK_DOWN:
+            return vk::down;
+        case SDLK_LEFT:
+            return vk::left;
+        case SDLK_RIGHT:
+            return vk::right;
+        case SDLK_HOME:
+            return vk::home;
+        case SDLK_END:
+            return vk::end;
+        case SDLK_PAGEUP:
+            return vk::prior;
+        case SDLK_PAGEDOWN:
+            return vk::next;
+        case SDLK_INSERT:
+            return vk::insert;
+        case SDLK_DELETE:
+            return vk::del;
+        case SDLK_PAUSE:
+            return ctrl ? vk::cancel : vk::pause;  // Ctrl+Pause is Break
         case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return vk::shift;
+        case SDLK_RSHIFT:
+            return vk::shift;
         case SDLK_LCTRL:
-        case SDLK_RCTRL: return vk::control;
+        case SDLK_RCTRL:
+            return vk::control;
         case SDLK_LALT:
-        case SDLK_RALT: return vk::menu;
-        case SDLK_KP_MULTIPLY: return 106;
-        case SDLK_KP_PLUS: return 107;
-        case SDLK_KP_MINUS: return 109;
-        case SDLK_KP_DIVIDE: return 111;
-        case SDLK_MINUS: return 189;
-        case SDLK_EQUALS: return 187;
-        case SDLK_LEFTBRACKET: return 219;
-        case SDLK_RIGHTBRACKET: return 221;
-        case SDLK_SEMICOLON: return 186;
-        case SDLK_QUOTE: return 222;
-        case SDLK_BACKQUOTE: return 192;
-        case SDLK_BACKSLASH: return 220;
-        case SDLK_COMMA: return 188;
-        case SDLK_PERIOD: return 190;
-        case SDLK_SLASH: return 191;
-        default: break;
+        case SDLK_RALT:
+            return vk::menu;
+        case SDLK_KP_MULTIPLY:
+            return 106;
+        case SDLK_KP_PLUS:
+            return 107;
+        case SDLK_KP_MINUS:
+            return 109;
+        case SDLK_KP_DIVIDE:
+            return 111;
+        case SDLK_MINUS:
+            return 189;
+        case SDLK_EQUALS:
+            return 187;
+        case SDLK_LEFTBRACKET:
+            return 219;
+        case SDLK_RIGHTBRACKET:
+            return 221;
+        case SDLK_SEMICOLON:
+            return 186;
+        case SDLK_QUOTE:
+            return 222;
+        case SDLK_BACKQUOTE:
+            return 192;
+        case SDLK_BACKSLASH:
+            return 220;
+        case SDLK_COMMA:
+            return 188;
+        case SDLK_PERIOD:
+            return 190;
+        case SDLK_SLASH:
+            return 191;
+        default:
+            break;
     }
     if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_0)
-        return static_cast<uint16_t>(scancode == SDL_SCANCODE_KP_0 ? 96 : 97 + (scancode - SDL_SCANCODE_KP_1));
+        return static_cast<uint16_t>(
+            scancode == SDL_SCANCODE_KP_0 ? 96 : 97 + (scancode - SDL_SCANCODE_KP_1));
     return 0;
 }
 
@@ -78,60 +115,23 @@ Modifiers modifiers_of(uint16_t mod) {
     return m;
 }
 
-// A WAV image decoded for SDL: its format and PCM bytes.
-struct Pcm {
-    SDL_AudioSpec audio{};
-    std::vector<uint8_t> data;
-};
-
-bool load_wav(SDL_RWops* rw, Pcm& out) {
-    Uint8* buffer = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &out.audio, &buffer, &length)) return false;
-    out.data.assign(buffer, buffer + length);
-    SDL_FreeWAV(buffer);
-    return true;
-}
-
-class SdlBackend;
-
-// Looping playback of a memory image through the audio callback.
-struct LoopPlayer {
-    SDL_AudioDeviceID device = 0;
-    std::vector<uint8_t> data;
-    size_t position = 0;
-    static void callback(void* self, Uint8* stream, int length) {
-        auto* p = static_cast<LoopPlayer*>(self);
-        for (int i = 0; i < length; ++i) {
-            if (p->data.empty()) {
-                stream[i] = 0;
-                continue;
-            }
-            stream[i] = p->data[p->position];
-            p->position = (p->position + 1) % p->data.size();
-        }
-    }
-};
-
-class SdlBackend : public Backend,
-                   MessageQueue,
-                   Clock,
-                   Window,
-                   WaveOut,
-                   SoundPlayer,
-                   Trace,
-                   Process {
+class SdlBackend : public Backend, MessageQueue, Clock, Window, SoundPlayer, Trace, Process {
 public:
     explicit SdlBackend(const BackendOptions& options)
         : options_(options),
-          host_{*this, *this, *this, *this, *this, files_, registry_, libraries_, *this, *this} {
-        if (!options.trace_path.empty()) trace_.open(options.trace_path, std::ios::out | std::ios::trunc);
+          audio_(std::make_unique<SdlAudio>(linked_sdl_audio_api(),
+                                            static_cast<MessageQueue&>(*this),
+                                            static_cast<Trace&>(*this), files_)),
+          host_{*this, *this, *this, *audio_, *this, files_, registry_, libraries_, *this, *this} {
+        if (!options.trace_path.empty())
+            trace_.open(options.trace_path, std::ios::out | std::ios::trunc);
         start_ticks_ = SDL_GetTicks64();
     }
 
     ~SdlBackend() override {
-        stop();
-        close();
+        audio_->stop();
+        audio_->close();
+        audio_.reset();  // its devices close before SDL ends
         if (window_) destroy();
         SDL_Quit();
     }
@@ -148,8 +148,8 @@ public:
             }
         }
         auto backend = std::unique_ptr<SdlBackend>(new SdlBackend(options));
-        backend->audio_ok_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-        if (!backend->audio_ok_) std::cerr << "zimbalot: no sound: " << SDL_GetError() << '\n';
+        if (!backend->audio_->available())
+            std::cerr << "zimbalot: no sound: " << SDL_GetError() << '\n';
         SDL_StartTextInput();
         return backend;
     }
@@ -202,13 +202,15 @@ private:
                         post(m);
                         break;
                     }
-                    default: break;
+                    default:
+                        break;
                 }
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
                 const Modifiers mods = modifiers_of(e.key.keysym.mod);
-                const uint16_t key = virtual_key_for(e.key.keysym.sym, e.key.keysym.scancode, mods.ctrl);
+                const uint16_t key =
+                    virtual_key_for(e.key.keysym.sym, e.key.keysym.scancode, mods.ctrl);
                 if (key == 0) break;
                 Message m;
                 m.kind = e.type == SDL_KEYDOWN ? MessageKind::key_down : MessageKind::key_up;
@@ -221,7 +223,10 @@ private:
                     // text input; printable keys arrive as SDL text input.
                     int c = -1;
                     if (key == vk::escape || key == vk::enter || key == vk::back || key == vk::tab)
-                        c = key == vk::escape ? 27 : key == vk::enter ? 13 : key == vk::back ? 8 : 9;
+                        c = key == vk::escape  ? 27
+                            : key == vk::enter ? 13
+                            : key == vk::back  ? 8
+                                               : 9;
                     else if (mods.ctrl && key >= vk::key_a && key < vk::key_a + 26)
                         c = key - vk::key_a + 1;
                     if (c >= 0) {
@@ -251,7 +256,8 @@ private:
             case SDL_MOUSEBUTTONUP:
                 if (e.button.button == SDL_BUTTON_RIGHT) {
                     Message m;
-                    m.kind = e.type == SDL_MOUSEBUTTONDOWN ? MessageKind::right_down : MessageKind::right_up;
+                    m.kind = e.type == SDL_MOUSEBUTTONDOWN ? MessageKind::right_down
+                                                           : MessageKind::right_up;
                     m.x = e.button.x;
                     m.y = e.button.y;
                     post(m);
@@ -265,26 +271,15 @@ private:
                 post(m);
                 break;
             }
-            default: break;
-        }
-    }
-
-    void check_audio() {
-        if (!device_ || blocks_.empty()) return;
-        const uint64_t played = queued_total_ - SDL_GetQueuedAudioSize(device_);
-        while (!blocks_.empty() && blocks_.front().end <= played) {
-            Message m;
-            m.kind = MessageKind::wave_done;
-            m.block_id = blocks_.front().id;
-            blocks_.pop_front();
-            post(m);
+            default:
+                break;
         }
     }
 
     void pump_sdl() {
         SDL_Event e;
         while (SDL_PollEvent(&e)) translate(e);
-        check_audio();
+        audio_->poll();
     }
 
     void present(bool force = false) {
@@ -295,8 +290,9 @@ private:
         canvas_.dirty = false;
         if (!texture_ || texture_w_ != canvas_.width() || texture_h_ != canvas_.height()) {
             if (texture_) SDL_DestroyTexture(texture_);
-            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
-                                         SDL_TEXTUREACCESS_STREAMING, canvas_.width(), canvas_.height());
+            texture_ =
+                SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                  canvas_.width(), canvas_.height());
             texture_w_ = canvas_.width();
             texture_h_ = canvas_.height();
         }
@@ -333,7 +329,7 @@ private:
             present(caret_visible_);
             SDL_Event e;
             // Wake at least every few ms for the audio completion and caret.
-            if (SDL_WaitEventTimeout(&e, blocks_.empty() ? 250 : 5)) translate(e);
+            if (SDL_WaitEventTimeout(&e, audio_->blocks_pending() ? 2 : 250)) translate(e);
         }
     }
 
@@ -348,15 +344,18 @@ private:
         SDL_Delay(ms);
     }
     uint32_t random_seed() const override {
-        return options_.seed_given ? options_.seed : static_cast<uint32_t>(SDL_GetPerformanceCounter());
+        return options_.seed_given ? options_.seed
+                                   : static_cast<uint32_t>(SDL_GetPerformanceCounter());
     }
 
     // ---- Window
     bool create(std::string_view title, int outer_width, int outer_height) override {
         const int w = std::max(1, outer_width - 2 * frame.sizing_frame_width);
-        const int h = std::max(1, outer_height - 2 * frame.sizing_frame_height - frame.caption_height);
+        const int h =
+            std::max(1, outer_height - 2 * frame.sizing_frame_height - frame.caption_height);
         window_ = SDL_CreateWindow(cp1252_to_utf8(title).c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                   SDL_WINDOWPOS_UNDEFINED, w, h, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+                                   SDL_WINDOWPOS_UNDEFINED, w, h,
+                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
         if (!window_) return false;
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
@@ -381,7 +380,8 @@ private:
     void move_size(int x, int y, int outer_width, int outer_height) override {
         if (!window_) return;
         const int w = std::max(1, outer_width - 2 * frame.sizing_frame_width);
-        const int h = std::max(1, outer_height - 2 * frame.sizing_frame_height - frame.caption_height);
+        const int h =
+            std::max(1, outer_height - 2 * frame.sizing_frame_height - frame.caption_height);
         SDL_SetWindowSize(window_, w, h);
         SDL_SetWindowPosition(window_, x + frame.sizing_frame_width,
                               y + frame.sizing_frame_height + frame.caption_height);
@@ -443,10 +443,14 @@ private:
                         int dh) override {
         canvas_.draw_pixel_row(x, y, indices, count, palette, dw, dh);
     }
-    void copy_rect(const Rect& source, int dx, int dy) override { canvas_.copy_rect(source, dx, dy); }
+    void copy_rect(const Rect& source, int dx, int dy) override {
+        canvas_.copy_rect(source, dx, dy);
+    }
     void fill_rect(const Rect& area, Rgb colour) override { canvas_.fill_rect(area, colour); }
     bool capture_offscreen(const Rect& area) override { return canvas_.capture_offscreen(area); }
-    void stretch_offscreen(const Rect& s, const Rect& d) override { canvas_.stretch_offscreen(s, d); }
+    void stretch_offscreen(const Rect& s, const Rect& d) override {
+        canvas_.stretch_offscreen(s, d);
+    }
     void release_offscreen() override { canvas_.release_offscreen(); }
     void show_caret(int x, int y, int w, int h) override {
         caret_ = Rect{x, y, x + w, y + h};
@@ -457,24 +461,7 @@ private:
         caret_visible_ = false;
         canvas_.dirty = true;
     }
-    void beep() override {
-        event("beep", "");
-        // A short 880 Hz blip on its own device, like MessageBeep.
-        if (!audio_ok_) return;
-        SDL_AudioSpec want{};
-        want.freq = 11025;
-        want.format = AUDIO_U8;
-        want.channels = 1;
-        want.samples = 512;
-        const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-        if (!dev) return;
-        std::vector<uint8_t> blip(1100);
-        for (size_t i = 0; i < blip.size(); ++i) blip[i] = (i / 6) % 2 ? 100 : 156;
-        SDL_QueueAudio(dev, blip.data(), static_cast<Uint32>(blip.size()));
-        SDL_PauseAudioDevice(dev, 0);
-        SDL_Delay(110);
-        SDL_CloseAudioDevice(dev);
-    }
+    void beep() override { audio_->beep(); }
     void message_box(std::string_view text) override {
         event("message", quoted_trace_text(text));
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "", cp1252_to_utf8(text).c_str(),
@@ -482,95 +469,15 @@ private:
     }
     bool save_screenshot(const std::string& path) override { return canvas_.save_png(path); }
 
-    // ---- WaveOut
-    int open(const PcmFormat& format) override {
-        if (!audio_ok_) return mmsyserr_nodriver;
-        if (device_) return mmsyserr_noerror;
-        SDL_AudioSpec want{};
-        want.freq = static_cast<int>(format.rate_hz);
-        want.format = format.bits == 16 ? AUDIO_S16LSB : AUDIO_U8;
-        want.channels = static_cast<Uint8>(format.channels);
-        want.samples = 1024;
-        device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-        if (!device_) return mmsyserr_error;
-        event("wave-open", std::to_string(format.rate_hz) + " " + std::to_string(format.bits) + " " +
-                               std::to_string(format.channels));
-        queued_total_ = 0;
-        SDL_PauseAudioDevice(device_, 0);
-        return mmsyserr_noerror;
-    }
-    bool is_open() const override { return device_ != 0; }
-    int write(uint32_t block_id, const uint8_t* data, size_t length) override {
-        if (!device_) return mmsyserr_invalhandle;
-        if (SDL_QueueAudio(device_, data, static_cast<Uint32>(length)) != 0) return mmsyserr_nomem;
-        event("wave-block", std::to_string(length));
-        queued_total_ += length;
-        blocks_.push_back(Block{block_id, queued_total_});
-        return mmsyserr_noerror;
-    }
-    void reset() override {
-        if (!device_) return;
-        event("wave-stop", "");
-        SDL_ClearQueuedAudio(device_);
-        queued_total_ = 0;
-        while (!blocks_.empty()) {
-            Message m;
-            m.kind = MessageKind::wave_done;
-            m.block_id = blocks_.front().id;
-            blocks_.pop_front();
-            post(m);
-        }
-    }
-    void close() override {
-        if (!device_) return;
-        SDL_CloseAudioDevice(device_);
-        device_ = 0;
-        blocks_.clear();
-        event("wave-close", "");
-    }
-
-    // ---- SoundPlayer
+    // ---- SoundPlayer: the picture drawn so far is shown while it plays.
     bool play_file_sync(std::string_view name) override {
-        event("sound", name);
         present(true);
-        if (!audio_ok_) return false;
-        const std::string path = files_.native_path(name);
-        Pcm pcm;
-        SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
-        if (!rw || !load_wav(rw, pcm)) return false;
-        const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &pcm.audio, nullptr, 0);
-        if (!dev) return false;
-        SDL_QueueAudio(dev, pcm.data.data(), static_cast<Uint32>(pcm.data.size()));
-        SDL_PauseAudioDevice(dev, 0);
-        while (SDL_GetQueuedAudioSize(dev) > 0) SDL_Delay(5);
-        // Let the device's own buffer drain too.
-        SDL_Delay(static_cast<Uint32>(1000 * pcm.audio.samples / std::max(1, pcm.audio.freq)) + 10);
-        SDL_CloseAudioDevice(dev);
-        return true;
+        return audio_->play_file_sync(name);
     }
     bool play_memory_looping(const std::vector<uint8_t>& image) override {
-        stop();
-        event("sound-async", std::to_string(image.size()));
-        if (!audio_ok_) return false;
-        Pcm pcm;
-        SDL_RWops* rw = SDL_RWFromConstMem(image.data(), static_cast<int>(image.size()));
-        if (!rw || !load_wav(rw, pcm)) return false;
-        loop_.data = std::move(pcm.data);
-        loop_.position = 0;
-        SDL_AudioSpec want = pcm.audio;
-        want.callback = &LoopPlayer::callback;
-        want.userdata = &loop_;
-        loop_.device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-        if (!loop_.device) return false;
-        SDL_PauseAudioDevice(loop_.device, 0);
-        return true;
+        return audio_->play_memory_looping(image);
     }
-    void stop() override {
-        if (!loop_.device) return;
-        event("sound-stop", "");
-        SDL_CloseAudioDevice(loop_.device);
-        loop_.device = 0;
-    }
+    void stop() override { audio_->stop(); }
 
     // ---- Trace
     void event(std::string_view word, std::string_view args) override {
@@ -596,11 +503,11 @@ private:
     common::PosixFiles files_;
     common::PosixRegistry registry_;
     common::PosixLibraries libraries_;
+    std::unique_ptr<SdlAudio> audio_;
     Host host_;
     std::ofstream trace_;
     uint64_t start_ticks_ = 0;
     std::deque<Message> queue_;
-    bool audio_ok_ = false;
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
@@ -612,15 +519,6 @@ private:
     Rect caret_{};
     bool caret_visible_ = false;
     common::Canvas canvas_;
-
-    SDL_AudioDeviceID device_ = 0;
-    struct Block {
-        uint32_t id;
-        uint64_t end;
-    };
-    std::deque<Block> blocks_;
-    uint64_t queued_total_ = 0;
-    LoopPlayer loop_;
 };
 
 }  // namespace
