@@ -30,8 +30,7 @@ std::string normalise_text(std::string_view text, const AbbreviationTable& abbre
 std::string read_number(std::string_view text, size_t& position);
 
 // `number_to_words`: cardinal words, 0 ("zero") to max_spoken_number; larger
-// values keep only their last fifteen digits. The result may end in a blank
-// ("dois mil ").
+// values are read digit by digit. The result may end in a blank ("dois mil ").
 std::string number_to_words(uint64_t value);
 
 // `group_to_words`: the words of three digit characters ("000" gives "");
@@ -49,8 +48,8 @@ std::string_view character_name(char c);
 
 // `read_word`: the word (letters, each optionally followed by one "-") that
 // starts at `position`, which must be on a letter. A word without vowels is
-// spelled by its characters' names, unless it is followed by "." and is an
-// abbreviation.
+// spelled by its characters' names, unless it is an abbreviation followed by
+// "." and a blank.
 std::string read_word(std::string_view text, size_t& position,
                       const AbbreviationTable& abbreviations);
 

@@ -75,8 +75,8 @@ void transcribe_word(std::string_view word, size_t stressed, const RuleTable& ru
 
 // `find_stress`: the 1-based position of the stressed letter, 0 when none.
 //
-// An accented vowel (à á â ã é ê í ó ô õ ú, the last one met from the end)
-// is stressed. Otherwise a scan from the last letter leftwards with these
+// An accented vowel is stressed: the last à á â é ê í ó ô ú met from the
+// end, else the last ã õ. Otherwise a scan from the last letter leftwards with these
 // states (p is the letter's position):
 //   START:          a e o -> stress p, FINAL_VOWEL; u -> stress p, FINAL_U;
 //                   i -> stress p, FINAL_I; s -> START; m -> FINAL_M;
