@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/context.h"
+#include "app/falar_vedra.h"
 #include "host/backend.h"
 #include "host/headless/headless_backend.h"
 #include "host/text.h"
@@ -26,6 +27,10 @@ const char* const usage =
     "  --phonemes         imprime a cadeia de fonemas de cada trecho de letras\n"
     "  --units            imprime as unidades que o sintetizador busca: ok ou falta\n"
     "  --numero N         imprime as palavras do numero N (0 a 999999999999999)\n"
+    "  --normalise, --tokens, --script, --pho\n"
+    "                     imprime o texto normalizado, os tokens, o roteiro de fonemas\n"
+    "                     ou as linhas MBROLA da voz VEDRA\n"
+    "  --engine vedra     fala (ou grava com -w) pela voz VEDRA\n"
     "  --trace ARQ        registro dos eventos (com -w, --phonemes ou --units)\n"
     "  --                 o resto e texto, mesmo se comecar com -\n"
     "  --help             esta ajuda\n"
@@ -128,6 +133,7 @@ int parse(int argc, char** argv, Arguments& a, bool& help) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const int vedra_code = app::falar_vedra(argc, argv); vedra_code >= 0) return vedra_code;
     Arguments args;
     bool help = false;
     if (const int code = parse(argc, argv, args, help); code != 0) return code;
