@@ -142,14 +142,27 @@ struct WavePlayer::State {
 };
 
 WavePlayer::WavePlayer(host::Host& host, textwindow::TextWindow& window)
-    : state_(new State(host, window)) {}
+    : state_(new State(host, window)) {
+    window.register_exit_handler([this] { close_at_end(); });
+}
 
 WavePlayer::~WavePlayer() {
-    // No pumping here: the program is ending. The window must not call back
-    // into a player that is gone.
-    if (state_->device_open) state_->host.wave_out.close();
+    close_at_end();
+    // The window must not call back into a player that is gone.
     state_->window.register_wave_handler([](uint32_t) {});
+    state_->window.register_exit_handler(nullptr);
     delete state_;
+}
+
+// The end of the program: a device still open is stopped and closed. No
+// pumping here: nothing would handle what it delivers.
+void WavePlayer::close_at_end() {
+    State& s = *state_;
+    if (!s.device_open) return;
+    if (s.queued > 0) s.host.wave_out.reset();
+    s.host.wave_out.close();
+    s.device_open = false;
+    s.queued = 0;
 }
 
 int WavePlayer::queued_blocks() const {

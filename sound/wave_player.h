@@ -67,6 +67,7 @@ private:
     int open_device(const host::PcmFormat& format);
     int write_block(const uint8_t* data, size_t length_bytes);
     void on_block_done(uint32_t block_id);
+    void close_at_end();
     bool key_waiting();
 
     struct State;

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "host/text.h"
 #include "textwindow/tone.h"
@@ -102,7 +103,12 @@ void TextWindow::State::close_window_and_exit() {
         created = false;
         closed = true;
     }
-    host.process.exit_process(0);
+    end_process(0);
+}
+
+void TextWindow::State::end_process(int code) {
+    if (ExitHandler handler = std::exchange(exit_handler, nullptr)) handler();
+    host.process.exit_process(code);
     std::abort();  // exit_process never returns; the compiler cannot see it through the call
 }
 
@@ -114,8 +120,7 @@ void TextWindow::State::terminate_program() {
         set_title("Programa terminado");
         break_check = false;
     }
-    host.process.exit_process(255);
-    std::abort();  // as above
+    end_process(255);
 }
 
 // The platform's default handling of the system keys that are not ours: of
@@ -352,6 +357,10 @@ void TextWindow::close_window_and_exit() {
 }
 void TextWindow::register_wave_handler(WaveHandler handler) {
     state_->wave_handler = std::move(handler);
+}
+
+void TextWindow::register_exit_handler(ExitHandler handler) {
+    state_->exit_handler = std::move(handler);
 }
 void TextWindow::set_title(std::string_view title) {
     state_->set_title(title);

@@ -35,6 +35,11 @@ public:
     // The wave-out player's handler for finished blocks.
     using WaveHandler = std::function<void(uint32_t block_id)>;
     void register_wave_handler(WaveHandler handler);
+    // What a module must still do when the program ends, whichever way it ends
+    // (closing, quit message, Ctrl+Break): the wave-out player closes its
+    // device. Runs once, after the window is gone and before the process ends.
+    using ExitHandler = std::function<void()>;
+    void register_exit_handler(ExitHandler handler);
     void set_title(std::string_view title);
     host::Window& window();
     host::Host& host();

@@ -55,10 +55,12 @@ struct TextWindow::State {
     int window_width = 0;  // outer size computed at creation
     int window_height = 0;
     WaveHandler wave_handler;
+    ExitHandler exit_handler;
 
     void ensure_window();
     [[noreturn]] void close_window_and_exit();
     [[noreturn]] void terminate_program();
+    [[noreturn]] void end_process(int code);
     void set_title(std::string_view text);
     SizeLimits size_limits() const;
     void dispatch(const host::Message& message);
