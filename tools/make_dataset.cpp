@@ -314,11 +314,21 @@ void make_diphones(const fs::path& data, const fs::path& out) {
     }
 }
 
+// The VEDRA voice's data files: rules, exceptions, abbreviations, prosody
+// and diphone list, into the family folder's VEDRA folder.
+void make_vedra(const fs::path& data, const fs::path& out) {
+    const fs::path folder = out / "vedratts";
+    fs::create_directories(folder);
+    for (const char* name :
+         {"portug.nrl", "portug.exc", "portug.abr", "portug.pro", "portug.dfn"})
+        copy_as_cp1252(data / "vedra" / name, folder / name);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: make_dataset sons|figuras|letras|difones DATA OUT [FONT]\n");
+        std::fprintf(stderr, "usage: make_dataset sons|figuras|letras|difones|vedra DATA OUT [FONT]\n");
         return 2;
     }
     const std::string part = argv[1];
@@ -331,6 +341,8 @@ int main(int argc, char** argv) {
         make_letters(data, out);
     else if (part == "difones")
         make_diphones(data, out);
+    else if (part == "vedra")
+        make_vedra(data, out);
     else {
         std::fprintf(stderr, "make_dataset: unknown part %s\n", part.c_str());
         return 2;
