@@ -221,6 +221,10 @@ size_t find_stress(std::string_view word) {
             case State::final_vowel:
                 if (c == 'u') {
                     state = State::u_before_final;
+                } else if (c == 'i' && p > 1 && in(w[p - 2], "aeo")) {
+                    // An unaccented i between vowels is a glide (praia, meio,
+                    // ideia): a stressed i there would carry an accent (saída).
+                    return p - 1;
                 } else if (in(c, "aeiowy\xFC")) {
                     return p;
                 } else {

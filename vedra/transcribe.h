@@ -81,8 +81,8 @@ void transcribe_word(std::string_view word, size_t stressed, const RuleTable& ru
 //   START:          a e o -> stress p, FINAL_VOWEL; u -> stress p, FINAL_U;
 //                   i -> stress p, FINAL_I; s -> START; m -> FINAL_M;
 //                   else FINAL_CONSONANT
-//   FINAL_VOWEL:    u -> U_BEFORE_FINAL; a e i o w y ü -> stress p, stop;
-//                   else SEEK_PENULT
+//   FINAL_VOWEL:    u -> U_BEFORE_FINAL; i after a, e, o -> stress p-1, stop;
+//                   a e i o w y ü -> stress p, stop; else SEEK_PENULT
 //   SEEK_PENULT:    a e o -> stress p, stop; i u -> stress p, PENULT_IU
 //   PENULT_IU:      a e o -> stress p, stop; u -> U_BEFORE_PENULT; else stop
 //   U_BEFORE_FINAL: g q -> stress p+2, SEEK_PENULT; else stress p+1, stop
