@@ -4,10 +4,14 @@
 //   make_dataset letras   DATA OUT   character sounds and number pieces (som/letras)
 //   make_dataset difones  DATA OUT   rules, exceptions and banks (som/difones)
 // Every part is deterministic: the same sources give the same bytes.
+// "--stamp FILE" after the arguments writes the part's stamp when it succeeded;
+//   make_dataset verify STAMPS OUT PART...
+// touches STAMPS/PART.trigger for each part whose outputs are gone or changed.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <cctype>
 #include <sstream>
@@ -22,6 +26,7 @@
 #include "tools/gen/music.h"
 #include "tools/gen/pictures.h"
 #include "tools/gen/voice.h"
+#include "tools/stamp.h"
 
 namespace fs = std::filesystem;
 using namespace gen;
@@ -75,6 +80,7 @@ std::vector<std::vector<std::string>> read_table(const fs::path& path) {
 
 void write_or_fail(const fs::path& path, const std::vector<uint8_t>& bytes) {
     if (!write_file(path.string(), bytes)) fail("cannot write " + path.string());
+    note_written(path);
 }
 
 // Speech at 11025 Hz, with quiet edges trimmed and a common peak level.
@@ -324,9 +330,35 @@ void make_vedra(const fs::path& data, const fs::path& out) {
         copy_as_cp1252(data / "vedra" / name, folder / name);
 }
 
+int verify(const fs::path& stamps, const fs::path& out, char** parts, int count) {
+    for (int i = 0; i < count; ++i) {
+        const std::string part = parts[i];
+        const fs::path stamp = stamps / (part + ".stamp");
+        const fs::path trigger = stamps / (part + ".trigger");
+        std::string reason;
+        // Without a stamp the part runs anyway; the trigger must exist for the
+        // build's dependency on it.
+        const bool current = !fs::exists(stamp) || stamp_current(stamp, out, reason);
+        if (current && fs::exists(trigger)) continue;
+        if (!current)
+            std::printf("Data set: %s: %s; making it again\n", part.c_str(), reason.c_str());
+        std::ofstream(trigger, std::ios::app).close();
+        std::error_code error;
+        fs::last_write_time(trigger, fs::file_time_type::clock::now(), error);
+        if (error) fail("cannot touch " + trigger.string());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string stamp;
+    if (argc >= 3 && std::string(argv[argc - 2]) == "--stamp") {
+        stamp = argv[argc - 1];
+        argc -= 2;
+    }
+    if (argc >= 4 && std::string(argv[1]) == "verify") return verify(argv[2], argv[3], argv + 4, argc - 4);
     if (argc < 4) {
         std::fprintf(stderr, "usage: make_dataset sons|figuras|letras|difones|vedra DATA OUT [FONT]\n");
         return 2;
@@ -347,5 +379,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make_dataset: unknown part %s\n", part.c_str());
         return 2;
     }
+    if (!stamp.empty() && !write_stamp(stamp, out)) fail("cannot write " + stamp);
     return 0;
 }
