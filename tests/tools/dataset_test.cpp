@@ -20,6 +20,7 @@
 #include "picture/pcx.h"
 #include "speech/speech.h"
 #include "support.h"
+#include "tools/gen/pictures.h"
 
 namespace fs = std::filesystem;
 
@@ -143,6 +144,34 @@ TEST(DataSet, ProgramFolderHoldsEverySoundAndPicture) {
         EXPECT_EQ(r.header.height(), 200);
         EXPECT_TRUE(r.has_palette);
         EXPECT_EQ(rows, 200);
+    }
+}
+
+// The program draws the big character over the letter pictures and the
+// digits picture: under it there must be only the black ground.
+TEST(DataSet, BigCharacterBoxHoldsOnlyBackground) {
+    const fs::path folder = ini_value("ZIMBALOT", "DIRZIMBALOT");
+    host::common::PosixFiles files;
+    std::vector<std::string> pictures = {std::string(app::assets::numeros)};
+    for (char l = 'A'; l <= 'Z'; ++l) pictures.emplace_back(1, l);
+    const gen::PictureBox box = gen::big_character_box;
+    for (const std::string& name : pictures) {
+        SCOPED_TRACE(name);
+        const std::vector<uint8_t> b =
+            bytes_of(files.native_path((folder / (name + ".PCX")).string()));
+        picture::PcxHeader header;
+        host::Rgb palette[256] = {};
+        ASSERT_TRUE(picture::read_pcx_header(b.data(), b.size(), header));
+        ASSERT_TRUE(picture::read_pcx_palette(b.data(), b.size(), header, palette));
+        int covered = 0;
+        picture::decode_pcx(b.data(), b.size(), [&](int y, const uint8_t* indices, int count) {
+            if (y < box.y0 || y >= box.y1) return;
+            for (int x = box.x0; x < std::min(box.x1, count); ++x) {
+                const host::Rgb p = palette[indices[x]];
+                covered += p != host::Rgb{};
+            }
+        });
+        EXPECT_EQ(covered, 0) << "pixels under the big character";
     }
 }
 

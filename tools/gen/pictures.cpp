@@ -199,13 +199,16 @@ void draw_aplauso(Font& f, Canvas& c) {
 }
 
 void draw_numeros(Font& f, Canvas& c) {
+    // The program draws the big digit top right (big_character_box): the
+    // title keeps to the left and the tiles start below it.
+    c.text_centred(f, "NÚMEROS", 26, 100, 26, kYellow, 190);
     for (int d = 0; d < 10; ++d) {
         const int col = d % 5, row = d / 5;
-        tile(c, f, 14 + col * 60, 14 + row * 64, 54, kTileColours[static_cast<size_t>(d) % 6],
-             std::string(1, static_cast<char>('0' + d)), 40);
+        tile(c, f, 16 + col * 60, 56 + row * 58, 52, kTileColours[static_cast<size_t>(d) % 6],
+             std::string(1, static_cast<char>('0' + d)), 38);
     }
     // one to five dots, to count
-    for (int n = 1; n <= 5; ++n) c.fill_circle(10 + n * 50, 172, 12, kYellow);
+    for (int n = 1; n <= 5; ++n) c.fill_circle(10 + n * 50, 184, 10, kYellow);
 }
 
 }  // namespace
@@ -246,7 +249,8 @@ void draw_letter_picture(const LetterEntry& e, Font& font, Canvas& c) {
     const std::string lower(1, static_cast<char>(e.letter - 'A' + 'a'));
     c.text_centred(font, upper, 150, 78, 80, kYellow, 140);
     c.text_centred(font, lower, 70, 172, 112, kCyan);
-    braille_cell(c, braille_dots(e.letter), 240, 28, 36, 13);
+    // Below the big letter the program draws top right (big_character_box).
+    braille_cell(c, braille_dots(e.letter), 238, 76, 30, 11);
     c.text_centred(font, e.word_shown, 30, 160, 178, kWhite, 310);
 }
 

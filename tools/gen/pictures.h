@@ -11,6 +11,15 @@ namespace gen {
 constexpr int kPictureWidth = 320;
 constexpr int kPictureHeight = 200;
 
+// Where the program draws the big character over a letter picture or the
+// digits picture, in picture pixels: the window box x 420..574, y 10..130
+// over a picture doubled from window row 35, with a small margin. It must
+// hold only background, or the character hides what the child must see.
+struct PictureBox {
+    int x0, y0, x1, y1;  // x1, y1 exclusive
+};
+constexpr PictureBox big_character_box{206, 0, 292, 52};
+
 struct LetterEntry {
     char letter = 'A';
     std::string word_shown;   // upper case, UTF-8 ("ABELHA")
