@@ -39,14 +39,14 @@ void quicksort(std::vector<ExceptionEntry>& entries, ptrdiff_t low, ptrdiff_t hi
 }  // namespace
 
 const std::vector<Rule>& RuleTable::bucket(uint8_t code) const {
-    if (code < first_code || code >= first_code + bucket_count) return none_;
+    if (code < first_code || code - first_code >= static_cast<int>(buckets_.size())) return none_;
     return buckets_[code - first_code];
 }
 
 bool RuleTable::add(Rule rule) {
     if (rule.match.empty()) return false;
     const auto code = static_cast<uint8_t>(rule.match[0]);
-    if (code < first_code || code >= first_code + bucket_count) return false;
+    if (code < first_code || code - first_code >= static_cast<int>(buckets_.size())) return false;
     buckets_[code - first_code].push_back(std::move(rule));
     return true;
 }

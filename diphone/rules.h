@@ -26,23 +26,25 @@ struct Rule {
     std::string output;
 };
 
-// Rules grouped by the first character of their match, codes 32 to 95, each
-// bucket in file order (the first rule that fits wins).
+// Rules grouped by the first character of their match, codes 32 to
+// `last_code` (95 here; the VEDRA rules file uses the same table up to 255),
+// each bucket in file order (the first rule that fits wins).
 class RuleTable {
 public:
     static constexpr int first_code = 32;
-    static constexpr int bucket_count = 64;
 
-    // The rules whose match starts with `code`; empty outside 32..95.
+    explicit RuleTable(int last_code = 95) : buckets_(static_cast<size_t>(last_code - 31)) {}
+
+    // The rules whose match starts with `code`; empty outside 32..last_code.
     const std::vector<Rule>& bucket(uint8_t code) const;
     // Appends a rule to its bucket; false (not stored) when the match is empty
-    // or starts outside 32..95.
+    // or starts outside 32..last_code.
     bool add(Rule rule);
     void clear();
     size_t size() const;
 
 private:
-    std::array<std::vector<Rule>, bucket_count> buckets_;
+    std::vector<std::vector<Rule>> buckets_;
     std::vector<Rule> none_;
 };
 

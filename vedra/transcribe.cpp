@@ -130,29 +130,6 @@ std::string pause_marker(char c) {
 
 }  // namespace
 
-const std::vector<Rule>& RuleTable::bucket(uint8_t code) const {
-    if (code < first_code) return none_;
-    return buckets_[code - first_code];
-}
-
-bool RuleTable::add(Rule rule) {
-    if (rule.match.empty()) return false;
-    const auto code = static_cast<uint8_t>(rule.match[0]);
-    if (code < first_code) return false;
-    buckets_[code - first_code].push_back(std::move(rule));
-    return true;
-}
-
-void RuleTable::clear() {
-    for (auto& b : buckets_) b.clear();
-}
-
-size_t RuleTable::size() const {
-    size_t n = 0;
-    for (const auto& b : buckets_) n += b.size();
-    return n;
-}
-
 void parse_rules(std::string_view content, RuleTable& rules) {
     diphone::for_each_line(content, [&](std::string_view line) {
         // Lines with no centre (blank lines, lines without "(") are not stored.

@@ -12,7 +12,6 @@
 //   prefixed with ">", followed by one empty line.
 // and after the last item one line "__".
 #pragma once
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,23 +36,11 @@ using PhonemeScript = std::vector<std::string>;
 using Rule = diphone::Rule;  // left, match (the centre), right, output (the phonemes)
 
 // Rules bucketed by the first character of their centre, codes 32 to 255,
-// each bucket in file order (the first rule that fits wins).
-class RuleTable {
-public:
-    static constexpr int first_code = 32;
-    static constexpr int bucket_count = 224;
-
-    // The rules whose centre starts with `code`; empty below 32.
-    const std::vector<Rule>& bucket(uint8_t code) const;
-    // Appends a rule; false (not stored) when its centre is empty or starts
-    // below 32, since such a rule would consume no letter.
-    bool add(Rule rule);
-    void clear();
-    size_t size() const;
-
-private:
-    std::array<std::vector<Rule>, bucket_count> buckets_;
-    std::vector<Rule> none_;
+// each bucket in file order (the first rule that fits wins). Rules whose
+// centre is empty or starts below 32 are not stored: they would consume no
+// letter.
+struct RuleTable : diphone::RuleTable {
+    RuleTable() : diphone::RuleTable(255) {}
 };
 
 // Appends the rules of file contents (lines starting with ";" are comments).
