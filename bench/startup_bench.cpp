@@ -1,0 +1,74 @@
+// Whole-process CPU time (user + system) of `falar -w` against espeak-ng
+// writing the same word to a WAV file, run after run in the same benchmark:
+// the median of each and their ratio (falar / espeak-ng; the goal is at most
+// 1). Both read the shipped data; the outputs go to a temporary folder.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+// CPU milliseconds of one run of the program; negative when it failed.
+double cpu_ms(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child) return -1;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void BM_FalarWriteStartUpCpu(benchmark::State& state) {
+    const std::string folder = std::filesystem::temp_directory_path() / "zimbalot-startup-bench";
+    std::filesystem::create_directories(folder);
+    setenv("KORALU_WINDOWS", ZIMBALOT_DATA_SET, 1);
+    const std::vector<std::string> falar = {ZIMBALOT_BINARY_DIR "/app/falar", "-w",
+                                            folder + "/falar.wav", "casa"};
+    const std::vector<std::string> espeak = {
+        "espeak-ng", "-v", "pt-br", "-w", folder + "/espeak.wav", "casa"};
+    std::vector<double> ours, theirs;
+    for (auto _ : state) {
+        // Interleaved, so that both see the same machine load.
+        for (int run = 0; run < 21; ++run) {
+            const double a = cpu_ms(falar);
+            const double b = cpu_ms(espeak);
+            if (a < 0 || b < 0) {
+                state.SkipWithError(a < 0 ? "falar -w failed" : "espeak-ng -w failed");
+                return;
+            }
+            ours.push_back(a);
+            theirs.push_back(b);
+        }
+    }
+    std::filesystem::remove_all(folder);
+    state.counters["falar_cpu_ms"] = median(ours);
+    state.counters["espeak_cpu_ms"] = median(theirs);
+    state.counters["ratio"] = median(ours) / std::max(0.001, median(theirs));
+}
+BENCHMARK(BM_FalarWriteStartUpCpu)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
