@@ -59,8 +59,4 @@ private:
     FontId next_font_ = 1;
 };
 
-// The font file fontconfig gives for a Windows face name, with the
-// metric-compatible fallbacks; empty when none is found.
-std::string find_font_file(std::string_view face, int weight);
-
 }  // namespace host::common
