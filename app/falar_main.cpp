@@ -4,7 +4,9 @@
 // are UTF-8; inside, everything is Windows-1252.
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -12,29 +14,33 @@
 #include "app/context.h"
 #include "app/falar_vedra.h"
 #include "host/backend.h"
+#include "host/common/posix_files.h"
 #include "host/headless/headless_backend.h"
 #include "host/text.h"
 
 namespace {
 
 const char* const usage =
-    "Uso: falar [opcoes] TEXTO...\n"
-    "Fala o texto em portugues com a biblioteca de fala (KORALU.INI e os dados da familia).\n"
-    "  (sem opcoes)       fala o texto no dispositivo de som\n"
+    "Uso: falar [opções] [TEXTO...]\n"
+    "Fala o texto em português com a biblioteca de fala (KORALU.INI e os dados da família).\n"
+    "Sem TEXTO e sem -f, o texto vem da entrada padrão.\n"
+    "  (sem opções)       fala o texto no dispositivo de som\n"
+    "  -f ARQ             fala o texto do arquivo (- é a entrada padrão)\n"
     "  -w ARQ.wav         grava num arquivo WAV o que seria tocado, em vez de tocar\n"
-    "  --config PASTA     le o KORALU.INI desta pasta (a pasta do Windows)\n"
-    "  --speed N          velocidade 1 a 5 (padrao: VELOCIDADE de [TRADUTOR])\n"
+    "  --config PASTA     lê só o KORALU.INI desta pasta (a pasta do Windows)\n"
+    "  --speed N          velocidade 1 a 5 (padrão: VELOCIDADE de [TRADUTOR])\n"
     "  --phonemes         imprime a cadeia de fonemas de cada trecho de letras\n"
     "  --units            imprime as unidades que o sintetizador busca: ok ou falta\n"
-    "  --numero N         imprime as palavras do numero N (0 a 999999999999999)\n"
+    "  --numero N         imprime as palavras do número N (0 a 999999999999999)\n"
     "  --normalise, --tokens, --script, --pho\n"
     "                     imprime o texto normalizado, os tokens, o roteiro de fonemas\n"
     "                     ou as linhas MBROLA da voz VEDRA\n"
     "  --engine vedra     fala (ou grava com -w) pela voz VEDRA\n"
     "  --trace ARQ        registro dos eventos (com -w, --phonemes ou --units)\n"
-    "  --                 o resto e texto, mesmo se comecar com -\n"
+    "  --                 o resto é texto, mesmo se começar com -\n"
+    "  --version          mostra a versão\n"
     "  --help             esta ajuda\n"
-    "Saida: 0 sucesso, 2 argumentos errados, 1 o sintetizador nao pode iniciar.\n";
+    "Saída: 0 sucesso, 2 argumentos errados, 1 o sintetizador não pode iniciar.\n";
 
 constexpr uint64_t largest_number = 999999999999999ull;
 
@@ -57,15 +63,6 @@ bool parse_unsigned(const std::string& text, uint64_t limit, uint64_t& out) {
     return true;
 }
 
-void set_windows_folder(const std::string& folder) {
-    // The backends find KORALU.INI in the folder this variable names.
-#ifdef _WIN32
-    _putenv_s("KORALU_WINDOWS", folder.c_str());
-#else
-    setenv("KORALU_WINDOWS", folder.c_str(), 1);
-#endif
-}
-
 struct Arguments {
     std::string text;  // UTF-8 as given
     bool text_given = false;
@@ -76,6 +73,9 @@ struct Arguments {
     bool units = false;
     bool number_given = false;
     uint64_t number = 0;
+    host::ConfigFolders folders;
+    std::string text_file;  // -f; "-" is standard input
+    bool version = false;
 };
 
 // 0 to go on, otherwise the exit code.
@@ -101,12 +101,17 @@ int parse(int argc, char** argv, Arguments& a, bool& help) {
             only_text = true;
         } else if (arg == "--help" || arg == "-h") {
             help = true;
+        } else if (arg == "--version") {
+            a.version = true;
+        } else if (arg == "-f") {
+            if (!value(a.text_file) || a.text_file.empty())
+                return bad_arguments("-f precisa de um arquivo");
         } else if (arg == "-w") {
             if (!value(a.wav_path) || a.wav_path.empty())
                 return bad_arguments("-w precisa de um arquivo");
         } else if (arg == "--config") {
             if (!value(v) || v.empty()) return bad_arguments("--config precisa de uma pasta");
-            set_windows_folder(v);
+            a.folders.windows = v;
         } else if (arg == "--speed") {
             uint64_t n = 0;
             if (!value(v) || !parse_unsigned(v, 5, n) || n == 0)
@@ -135,10 +140,16 @@ int parse(int argc, char** argv, Arguments& a, bool& help) {
 int main(int argc, char** argv) {
     if (const int vedra_code = app::falar_vedra(argc, argv); vedra_code >= 0) return vedra_code;
     Arguments args;
+    args.folders = host::common::config_folders(std::getenv("KORALU_WINDOWS"),
+                                                std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     bool help = false;
     if (const int code = parse(argc, argv, args, help); code != 0) return code;
     if (help) {
         std::cout << usage;
+        return 0;
+    }
+    if (args.version) {
+        std::cout << "falar " ZIMBALOT_VERSION "\n";
         return 0;
     }
     if (args.number_given) {
@@ -146,6 +157,22 @@ int main(int argc, char** argv) {
             return bad_arguments("--numero nao se combina com texto nem com outras opcoes");
         std::cout << host::cp1252_to_utf8(speech::recorded_number_words(args.number)) << "\n";
         return 0;
+    }
+    if (!args.text_file.empty() && args.text_given)
+        return bad_arguments("-f não se combina com texto na linha de comando");
+    if (!args.text_given) {
+        // Like other speech tools: a file, or standard input when no text is given.
+        std::ifstream file;
+        if (args.text_file.size() > 0 && args.text_file != "-") {
+            file.open(args.text_file, std::ios::binary);
+            if (!file) {
+                std::cerr << "falar: não consigo ler o arquivo " << args.text_file << "\n";
+                return 2;
+            }
+        }
+        std::istream& in = file.is_open() ? static_cast<std::istream&>(file) : std::cin;
+        args.text.assign(std::istreambuf_iterator<char>(in), {});
+        args.text_given = args.text.find_first_not_of(" \t\r\n") != std::string::npos;
     }
     if (!args.text_given) return bad_arguments("falta o texto");
     const std::string text = host::utf8_to_cp1252(args.text);
@@ -161,12 +188,14 @@ int main(int argc, char** argv) {
         options.capture_path = args.wav_path;
         // Long texts pause at every mark; no script is waiting to end the run.
         options.idle_limit_ms = std::numeric_limits<uint32_t>::max();
+        options.folders = args.folders;
         backend = std::make_unique<host::headless::HeadlessBackend>(std::move(options));
     } else {
         host::BackendOptions options;
         options.hidden_window = true;
         options.trace_path = args.trace_path;
         options.program_path = argv[0];
+        options.folders = args.folders;
         backend = host::make_backend(options);
         if (!backend) return 1;
     }

@@ -8,8 +8,10 @@
 #include <string>
 
 #include "app/context.h"
+#include "app/settings.h"
 #include "app/zimbalot.h"
 #include "host/backend.h"
+#include "host/common/posix_files.h"
 #include "host/headless/headless_backend.h"
 
 namespace {
@@ -25,6 +27,13 @@ const char* const usage =
     "  --capture ARQ.wav     grava tudo o que vai ao dispositivo de som (com --headless)\n"
     "  --screenshot ARQ.png  imagem da janela ao terminar\n"
     "  --idle-limit MS       com --headless: tempo ocioso depois do roteiro (padrao 30000)\n"
+    "  --config-path         mostra os arquivos KORALU.INI lidos, do mais forte ao mais fraco\n"
+    "  --kiosk               trava: ESC nao sai e a janela nao fecha; so Ctrl+Alt+Shift+Q\n"
+    "                        segurado 2 s termina (TRAVA de [ZIMBALOT], padrao N)\n"
+    "  --volume N            volume de 0 a 100 (VOLUME, padrao 100)\n"
+    "  --mute                sem som (MUDO, padrao N)\n"
+    "  --fullscreen          tela cheia; F11 alterna (TELACHEIA, padrao N)\n"
+    "  --version             mostra a versao\n"
     "  --help                esta ajuda\n";
 
 bool read_file(const std::string& path, std::string& out) {
@@ -49,7 +58,12 @@ bool parse_number(const char* text, uint32_t& out) {
 int main(int argc, char** argv) {
     host::BackendOptions options;
     options.program_path = argv[0];
+    options.folders = host::common::config_folders(
+        std::getenv("KORALU_WINDOWS"), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     bool script_given = false;
+    // The command line wins over [ZIMBALOT] of KORALU.INI.
+    bool kiosk = false, mute = false, fullscreen = false;
+    int volume = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const auto value = [&](const char* what) -> const char* {
@@ -61,6 +75,25 @@ int main(int argc, char** argv) {
         };
         if (arg == "--help" || arg == "-h") {
             std::cout << usage;
+            return 0;
+        } else if (arg == "--version") {
+            std::cout << "zimbalot " ZIMBALOT_VERSION "\n";
+            return 0;
+        } else if (arg == "--kiosk") {
+            kiosk = true;
+        } else if (arg == "--mute") {
+            mute = true;
+        } else if (arg == "--fullscreen") {
+            fullscreen = true;
+        } else if (arg == "--volume") {
+            if (!app::parse_volume(value("um numero de 0 a 100"), volume)) {
+                std::cerr << "zimbalot: --volume precisa de um numero de 0 a 100\n";
+                return 2;
+            }
+        } else if (arg == "--config-path") {
+            host::common::PosixFiles files(*options.folders);
+            for (const std::string& file : host::common::config_candidates(files.folders, "KORALU.INI"))
+                std::cout << file << (files.file_exists(file) ? "" : " (não existe)") << "\n";
             return 0;
         } else if (arg == "--headless") {
             options.headless = true;
@@ -107,8 +140,17 @@ int main(int argc, char** argv) {
         std::cerr << "zimbalot: " << error << "\n";
         return 2;
     }
+    host::common::PosixFiles config_files(*options.folders);
+    app::ProgramSettings settings = app::read_program_settings(config_files);
+    settings.kiosk = settings.kiosk || kiosk;
+    settings.mute = settings.mute || mute;
+    settings.fullscreen = settings.fullscreen || fullscreen;
+    if (volume >= 0) settings.volume_percent = volume;
+    options.volume_percent = settings.output_volume();
+    options.fullscreen = settings.fullscreen;
     auto backend = host::make_backend(options);
     if (!backend) return 1;
     app::Context context(backend->host(), options.program_path);
+    context.window.set_kiosk(settings.kiosk);
     app::run_zimbalot(context);
 }

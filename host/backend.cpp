@@ -14,6 +14,8 @@ std::unique_ptr<Backend> make_backend(const BackendOptions& options) {
     h.capture_path = options.capture_path;
     h.screenshot_path = options.screenshot_path;
     h.idle_limit_ms = options.idle_limit_ms;
+    h.folders = options.folders;
+    h.volume_percent = options.volume_percent;
     return std::make_unique<headless::HeadlessBackend>(std::move(h));
 }
 

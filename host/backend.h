@@ -2,8 +2,10 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "host/files.h"
 #include "host/host.h"
 
 namespace host {
@@ -29,6 +31,15 @@ struct BackendOptions {
     bool hidden_window = false;
     // The program's file path (initial window title).
     std::string program_path;
+    // Where KORALU.INI is read (main fills it from the environment); unset,
+    // the folders of this build or install without a user folder.
+    std::optional<ConfigFolders> folders;
+    // Loudness of everything played, 0..100, applied to the samples on their
+    // way to the device (and so in a headless capture too).
+    int volume_percent = 100;
+    // Desktop: start in full screen (F11 switches): the client scaled by the
+    // largest whole factor that fits, centred on black.
+    bool fullscreen = false;
 };
 
 class Backend {

@@ -10,6 +10,7 @@
 
 #include "host/common/canvas.h"
 #include "host/common/posix_files.h"
+#include "host/common/volume.h"
 #include "host/common/wav_writer.h"
 #include "host/headless/script.h"
 #include "host/text.h"
@@ -26,6 +27,7 @@ constexpr FrameMetrics frame{4, 4, 23};
 struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer, Trace, Process {
     explicit Impl(HeadlessOptions opts)
         : options(std::move(opts)),
+          files(options.folders ? *options.folders : common::default_config_folders()),
           host_bundle{*this, *this, *this, *this, *this, files, registry, libraries, *this, *this} {
         if (!options.trace_path.empty()) {
             trace_file.open(options.trace_path, std::ios::out | std::ios::trunc);
@@ -312,7 +314,13 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
     int write(uint32_t block_id, const uint8_t* data, size_t length) override {
         if (!wave_open_flag) return mmsyserr_invalhandle;
         event("wave-block", std::to_string(length));
-        append_capture(data, length);
+        if (options.volume_percent < 100) {
+            std::vector<uint8_t> scaled(data, data + length);
+            common::apply_volume(scaled.data(), scaled.size(), wave_format, options.volume_percent);
+            append_capture(scaled.data(), scaled.size());
+        } else {
+            append_capture(data, length);
+        }
         const uint64_t bytes_per_second =
             uint64_t(wave_format.rate_hz) * wave_format.channels * (wave_format.bits / 8);
         const uint64_t duration = (uint64_t(length) * 1000 + bytes_per_second - 1) / bytes_per_second;

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -34,6 +35,9 @@ struct HeadlessOptions {
     int screen_width = 1024;
     int screen_height = 768;
     bool exit_throws = false;
+    // See BackendOptions::folders and volume_percent.
+    std::optional<ConfigFolders> folders;
+    int volume_percent = 100;
 };
 
 class HeadlessBackend : public Backend {

@@ -119,6 +119,7 @@ class SdlBackend : public Backend, MessageQueue, Clock, Window, SoundPlayer, Tra
 public:
     explicit SdlBackend(const BackendOptions& options)
         : options_(options),
+          files_(options.folders ? *options.folders : common::default_config_folders()),
           audio_(std::make_unique<SdlAudio>(linked_sdl_audio_api(),
                                             static_cast<MessageQueue&>(*this),
                                             static_cast<Trace&>(*this), files_)),
@@ -126,6 +127,7 @@ public:
         if (!options.trace_path.empty())
             trace_.open(options.trace_path, std::ios::out | std::ios::trunc);
         start_ticks_ = SDL_GetTicks64();
+        audio_->set_volume(options.volume_percent);
     }
 
     ~SdlBackend() override {
@@ -181,6 +183,8 @@ private:
                         break;
                     }
                     case SDL_WINDOWEVENT_SIZE_CHANGED: {
+                        // Full screen enlarges the picture, not the client.
+                        if (fullscreen_) break;
                         canvas_.resize(e.window.data1, e.window.data2);
                         Message m;
                         m.kind = MessageKind::paint;
@@ -209,6 +213,12 @@ private:
             case SDL_KEYDOWN:
             case SDL_KEYUP: {
                 const Modifiers mods = modifiers_of(e.key.keysym.mod);
+                // F11 alone switches full screen and is not the program's key
+                // (Ctrl+Alt+F11 is the Braille mode's).
+                if (e.key.keysym.sym == SDLK_F11 && !mods.ctrl && !mods.alt && !mods.shift) {
+                    if (e.type == SDL_KEYDOWN && !e.key.repeat) set_fullscreen(!fullscreen_);
+                    break;
+                }
                 const uint16_t key =
                     virtual_key_for(e.key.keysym.sym, e.key.keysym.scancode, mods.ctrl);
                 if (key == 0) break;
@@ -295,6 +305,11 @@ private:
                                   canvas_.width(), canvas_.height());
             texture_w_ = canvas_.width();
             texture_h_ = canvas_.height();
+            // The client drawn at the largest whole factor that fits the
+            // window, centred on black, pixels kept sharp (1 in a window of
+            // the client's size; more in full screen).
+            SDL_RenderSetLogicalSize(renderer_, texture_w_, texture_h_);
+            SDL_RenderSetIntegerScale(renderer_, SDL_TRUE);
         }
         if (!texture_) return;
         SDL_UpdateTexture(texture_, nullptr, canvas_.pixels(), canvas_.width() * 4);
@@ -357,6 +372,7 @@ private:
                                    SDL_WINDOWPOS_UNDEFINED, w, h,
                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
         if (!window_) return false;
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");  // sharp pixels when enlarged
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
         canvas_.resize(w, h);
@@ -382,33 +398,64 @@ private:
         const int w = std::max(1, outer_width - 2 * frame.sizing_frame_width);
         const int h =
             std::max(1, outer_height - 2 * frame.sizing_frame_height - frame.caption_height);
-        SDL_SetWindowSize(window_, w, h);
-        SDL_SetWindowPosition(window_, x + frame.sizing_frame_width,
-                              y + frame.sizing_frame_height + frame.caption_height);
         canvas_.resize(w, h);
+        windowed_ = Rect{x + frame.sizing_frame_width,
+                         y + frame.sizing_frame_height + frame.caption_height, 0, 0};
+        windowed_.right = windowed_.left + w;
+        windowed_.bottom = windowed_.top + h;
+        // In full screen the window keeps the screen; the place is taken on leaving it.
+        if (!fullscreen_) place_window();
+    }
+    void place_window() {
+        if (windowed_.width() <= 0) return;
+        SDL_SetWindowSize(window_, windowed_.width(), windowed_.height());
+        SDL_SetWindowPosition(window_, windowed_.left, windowed_.top);
     }
     void show(bool maximized) override {
         if (!window_ || options_.hidden_window) return;
         SDL_ShowWindow(window_);
         if (maximized) SDL_MaximizeWindow(window_);
+        if (options_.fullscreen && !fullscreen_) set_fullscreen(true);
         SDL_RaiseWindow(window_);
         Message m;
         m.kind = MessageKind::paint;
         m.rect = Rect{0, 0, canvas_.width(), canvas_.height()};
         post(m);
     }
+    void set_fullscreen(bool on) {
+        if (!window_ || options_.hidden_window) return;
+        fullscreen_ = on;
+        // The window's size limit would keep it from covering the screen.
+        if (on) SDL_SetWindowMaximumSize(window_, 16384, 16384);
+        SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (!on) {
+            if (max_client_w_ > 0) SDL_SetWindowMaximumSize(window_, max_client_w_, max_client_h_);
+            place_window();
+        }
+        canvas_.dirty = true;
+        event("fullscreen", on ? "on" : "off");
+    }
     void set_size_limits(int min_w, int min_h, int max_w, int max_h) override {
         if (!window_) return;
         const int fw = 2 * frame.sizing_frame_width;
         const int fh = 2 * frame.sizing_frame_height + frame.caption_height;
         SDL_SetWindowMinimumSize(window_, std::max(1, min_w - fw), std::max(1, min_h - fh));
-        SDL_SetWindowMaximumSize(window_, std::max(1, max_w - fw), std::max(1, max_h - fh));
+        max_client_w_ = std::max(1, max_w - fw);
+        max_client_h_ = std::max(1, max_h - fh);
+        if (!fullscreen_) SDL_SetWindowMaximumSize(window_, max_client_w_, max_client_h_);
     }
     Rect window_rect() const override {
         if (!window_) return {};
         int x = 0, y = 0, w = 0, h = 0;
         SDL_GetWindowPosition(window_, &x, &y);
         SDL_GetWindowSize(window_, &w, &h);
+        if (fullscreen_ && windowed_.width() > 0) {
+            // The program sees the window it placed, not the screen.
+            x = windowed_.left;
+            y = windowed_.top;
+            w = windowed_.width();
+            h = windowed_.height();
+        }
         x -= frame.sizing_frame_width;
         y -= frame.sizing_frame_height + frame.caption_height;
         return Rect{x, y, x + w + 2 * frame.sizing_frame_width,
@@ -516,6 +563,10 @@ private:
     int texture_h_ = 0;
     uint64_t last_present_ = 0;
     bool focused_ = false;
+    bool fullscreen_ = false;
+    Rect windowed_{};  // the client's place on the desktop, out of full screen
+    int max_client_w_ = 0;
+    int max_client_h_ = 0;
     Rect caret_{};
     bool caret_visible_ = false;
     common::Canvas canvas_;

@@ -173,6 +173,29 @@ void split_suffix(const std::string& name, std::string& body, std::string& suffi
     }
 }
 
+// The first sample of the quiet stretch (2.5 ms frames below -40 dB) that ends
+// at `at`, looking back at most `max` samples.
+size_t quiet_start(const std::vector<float>& x, size_t rate, size_t at, size_t max) {
+    const size_t frame = std::max<size_t>(1, rate / 400);
+    size_t i = at;
+    while (i >= frame && at - i + frame <= max) {
+        double e = 0;
+        for (size_t k = i - frame; k < i; ++k) e += static_cast<double>(x[k]) * x[k];
+        if (e / frame > 1e-4) break;
+        i -= frame;
+    }
+    return i;
+}
+
+// A unit that ends in a plain, closed or nasal vowel (not a glide or consonant).
+bool ends_in_vowel(const std::string& name) {
+    auto ends = [&](const char* s) {
+        const size_t n = std::char_traits<char>::length(s);
+        return name.size() > n + 1 && name.compare(name.size() - n, n, s) == 0;
+    };
+    return is_vowel_letter(name.back()) || ends("CIRC") || ends("TIL");
+}
+
 bool is_coda_consonant(const std::string& p) {
     return p == "s" || p == "r" || p == "l" || p == "m" || p == "n" || p == "z" || p == "S" ||
            p == "x";
@@ -240,8 +263,19 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
     for (const PhonemeMark& m : u.phonemes)
         if (!m.name.empty() && m.name[0] != '_') starts.push_back(m.sample);
     if (starts.size() < prefix_phones + suffix_phones + 1) return none;
-    const size_t begin = starts[prefix_phones];
+    const size_t rate = static_cast<size_t>(u.audio.rate_hz);
+    size_t begin = starts[prefix_phones];
     size_t end = starts[starts.size() - suffix_phones];
+    // The voice marks a voiceless stop at its burst; its silent closure belongs
+    // in the unit, or the stop is not heard after the previous unit.
+    const std::string first = unit[0] == '\'' ? unit.substr(1) : unit;
+    if (!first.empty() && (first[0] == 'p' || first[0] == 't' || first[0] == 'k'))
+        begin = quiet_start(u.audio.data, rate, begin, rate * 60 / 1000);
+    // The carrier's closure is not part of the unit, and neither is the end of
+    // a vowel, which already moves toward the carrier's consonant: joined to
+    // any other unit, that movement sounds like a wrong consonant.
+    end = std::max(begin + 1, quiet_start(u.audio.data, rate, end, rate * 80 / 1000));
+    if (ends_in_vowel(name)) end = std::max(begin + 1, end - std::min(end, rate * 30 / 1000));
     end = std::min(u.audio.data.size(),
                    end + extra_tail_ms * static_cast<size_t>(u.audio.rate_hz) / 1000);
     if (begin >= end) return none;
@@ -251,7 +285,8 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
                     u.audio.data.begin() + static_cast<long>(end));
     Samples out = resample(cut, kOutputRateHz);
     fade_edges(out, 16);
-    for (float& v : out.data) v *= 1.5f;  // one gain for every unit, so levels match
+    // One gain for every unit, so levels match; low enough that no unit clips.
+    for (float& v : out.data) v *= 0.8f;
     return out;
 }
 
