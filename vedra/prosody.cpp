@@ -75,6 +75,15 @@ void show_message(const ShowMessage& show, std::string_view utf8, std::string_vi
     show(text);
 }
 
+// A symbol of at most 2 characters packed with its length; longer symbols
+// get a key no stored entry has.
+uint32_t symbol_key(std::string_view symbol) {
+    if (symbol.size() > 2) return UINT32_MAX;
+    uint32_t key = uint32_t(symbol.size()) << 16;
+    for (size_t i = 0; i < symbol.size(); ++i) key |= uint32_t(uint8_t(symbol[i])) << (8 * i);
+    return key;
+}
+
 constexpr std::string_view msg_not_found = "Configuração da prosódia não foi achada";
 constexpr std::string_view msg_no_durations = "Duração dos difones errada ou ausente";
 constexpr std::string_view msg_bad_phoneme = "Configuração da prosódia: fonema errado: ";
@@ -132,6 +141,7 @@ bool Prosody::read_durations(std::string_view content, const ShowMessage& show) 
         const std::optional<int> ms = whole_number(line.substr(equals + 1));
         if (!ms) show_message(show, msg_bad_phoneme, line);  // warns, and loading goes on
         entry.milliseconds = ms.value_or(default_duration_ms);
+        entry.key = symbol_key(entry.symbol);
         durations_.push_back(std::move(entry));
     }
     return true;
@@ -210,8 +220,10 @@ bool Prosody::read_melody(std::string_view content, const ShowMessage& show) {
 }
 
 int Prosody::phoneme_duration(std::string_view symbol) const {
+    const uint32_t key = symbol_key(symbol);
+    if (key == UINT32_MAX) return default_duration_ms;
     for (const DurationEntry& entry : durations_)
-        if (entry.symbol == symbol) return entry.milliseconds;
+        if (entry.key == key) return entry.milliseconds;
     return default_duration_ms;
 }
 
@@ -254,7 +266,7 @@ int compare_without_case(std::string_view a, std::string_view b) {
 }  // namespace
 
 bool DiphoneList::load_diphone_list(host::Files& files, std::string_view path) {
-    entries_.clear();
+    free_diphone_list();
     std::vector<uint8_t> bytes;
     if (!files.read_whole(path, bytes)) return false;
     parse(as_text(bytes));
@@ -263,6 +275,7 @@ bool DiphoneList::load_diphone_list(host::Files& files, std::string_view path) {
 
 void DiphoneList::parse(std::string_view content) {
     entries_.clear();
+    folded_.clear();
     diphone::for_each_line(content, [&](std::string_view line) {
         line = trim(line);
         if (line.empty() || line[0] == '!' || line[0] == '*' || line[0] == ';') return true;
@@ -280,17 +293,16 @@ void DiphoneList::parse(std::string_view content) {
     std::sort(entries_.begin(), entries_.end(), [](const std::string& a, const std::string& b) {
         return compare_without_case(a, b) < 0;
     });
+    for (const std::string& entry : entries_) folded_.insert(upper_case(entry));
 }
 
 bool DiphoneList::has_diphone(std::string_view first, std::string_view second) const {
-    std::string key(first);
-    key += '-';
-    key += second;
-    const auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
-                                     [](const std::string& entry, const std::string& k) {
-                                         return compare_without_case(entry, k) < 0;
-                                     });
-    return it != entries_.end() && compare_without_case(*it, key) == 0;
+    std::string key;
+    key.reserve(first.size() + second.size() + 1);
+    for (const char c : first) key.push_back(upper_case(c));
+    key.push_back('-');
+    for (const char c : second) key.push_back(upper_case(c));
+    return folded_.count(key) != 0;
 }
 
 }  // namespace vedra

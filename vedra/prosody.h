@@ -15,9 +15,11 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "host/files.h"
@@ -30,6 +32,7 @@ using ShowMessage = std::function<void(std::string_view message)>;
 struct DurationEntry {
     std::string symbol;  // at most 2 characters
     int milliseconds = 0;
+    uint32_t key = 0;  // the symbol packed with its length, for a cheap comparison
 };
 
 struct KeywordEntry {
@@ -94,7 +97,10 @@ public:
     bool load_diphone_list(host::Files& files, std::string_view path);
     void parse(std::string_view content);
     // `free_diphone_list`
-    void free_diphone_list() { entries_.clear(); }
+    void free_diphone_list() {
+        entries_.clear();
+        folded_.clear();
+    }
     // `has_diphone`: whether first + "-" + second is in the list.
     bool has_diphone(std::string_view first, std::string_view second) const;
 
@@ -102,6 +108,10 @@ public:
 
 private:
     std::vector<std::string> entries_;
+    // The entries in the code page's upper case: looked up once per phoneme,
+    // so a hash lookup of the folded pair replaces a search that folds every
+    // character it compares.
+    std::unordered_set<std::string> folded_;
 };
 
 }  // namespace vedra

@@ -81,6 +81,8 @@ TEST(MbrolaLines, DurationsPausesAndFactors) {
          {";a", "a 145 80 276"}},
         // Factors scale duration and pitch; the result is truncated.
         {{";555|a", "a"}, 0.5, 1.5, {";a", "a 50 50 345"}},
+        // Factors beyond reason are clamped, never converted out of range.
+        {{";555|a", "a"}, 1e300, -1.0, {";a", "a 21474836 50 0"}},
         // A non-digit melody character or a zero scale entry gives no target.
         {{";x1x|a", "a", ">e", "a", ""}, 1.0, 1.0, {";a", "a 100", "e 72", "a 145", ""}},
     };
