@@ -61,7 +61,10 @@ void Zimbalot::box_game() {
     for (;;) {
         play_sound(assets::plin);
         const uint8_t key = read_answer_key();
-        if (key == key_escape) close_program();
+        if (key == key_escape) {
+            if (!context_.window.kiosk()) close_program();
+            context_.host.trace.event("locked", "ESC");
+        }
         if (key == key_space || vowels.find(static_cast<char>(key)) != std::string_view::npos) {
             play_sound(assets::musabert);
             context_.pictures.show_picture(assets::caixaber);

@@ -60,7 +60,7 @@ void Zimbalot::run() {
                 // Through the wave-out player, so that a key cuts it short; that
                 // key is the one read next.
                 context_.speech.play_named_sound(assets::intro2);
-                phase = context_.window.read_key() == key_escape ? Phase::ending : Phase::box_game;
+                phase = leaves(context_.window.read_key()) ? Phase::ending : Phase::box_game;
                 break;
             }
             case Phase::box_game:
@@ -81,6 +81,13 @@ void Zimbalot::run() {
                 close_program();
         }
     }
+}
+
+bool Zimbalot::leaves(uint8_t key) {
+    if (key != key_escape) return false;
+    if (!context_.window.kiosk()) return true;
+    context_.host.trace.event("locked", "ESC");
+    return false;
 }
 
 void Zimbalot::close_program() {
@@ -241,7 +248,7 @@ void Zimbalot::key_loop() {
         } else if (key >= '0' && key <= '9') {
             number_activity(key);
         } else if (key == key_escape) {
-            if (confirm_closing()) return;
+            if (leaves(key) && confirm_closing()) return;
         } else {
             letter_presentation(key);
         }

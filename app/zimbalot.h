@@ -79,6 +79,8 @@ private:
     void key_loop();
     // After ESC in the key loop: true when the program is to close.
     bool confirm_closing();
+    // True for ESC, unless the lock is on (then traced "locked ESC").
+    bool leaves(uint8_t key);
     [[noreturn]] void close_program();
 
     Context& context_;

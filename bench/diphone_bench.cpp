@@ -134,7 +134,6 @@ struct BenchFolders {
         std::filesystem::create_directories(root / "difones");
         write("windows/KORALU.INI", "[TRADUTOR]\ndirLetras=" + (root / "letras").string() +
                                         "\nDIRDIFONES=" + (root / "difones").string() + "\n");
-        ::setenv("KORALU_WINDOWS", (root / "windows").c_str(), 1);
         const std::string fixtures = std::string(ZIMBALOT_SOURCE_DIR) + "/tests/fixtures/diphone/";
         write("difones/regras.rgr", read_text(fixtures + "regras.rgr"));
         write("difones/portug.exc", read_text(fixtures + "portug.exc"));
@@ -178,7 +177,7 @@ void BM_StartWith15000Exceptions(benchmark::State& state) {
     for (const auto& w : chosen) exceptions += w + "=" + w + "|\r\n";
     folders.write("difones/portug.exc", exceptions);
     folders.write_bank({"$A", "$KA"}, 100);
-    host::common::PosixFiles files;
+    host::common::PosixFiles files{host::ConfigFolders::only((folders.root / "windows").string())};
     host::Random random;
     DiscardOutput output;
     diphone::DiphoneSynth synth(files, random, output);
@@ -222,7 +221,7 @@ void BM_SpeakPhonemesIntoBuffer(benchmark::State& state) {
     }
     BenchFolders folders("speak");
     folders.write_bank(collector.names, 900);
-    host::common::PosixFiles files;
+    host::common::PosixFiles files{host::ConfigFolders::only((folders.root / "windows").string())};
     host::Random random;
     DiscardOutput output;
     diphone::DiphoneSynth synth(files, random, output);

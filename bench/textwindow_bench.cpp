@@ -16,17 +16,17 @@ namespace {
 
 // A Windows folder with the given KORALU.INI, so the run does not depend on
 // the machine's configuration.
-void use_configuration(const std::string& ini) {
+host::ConfigFolders use_configuration(const std::string& ini) {
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / "zimbalot-textwindow-bench";
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "KORALU.INI", std::ios::trunc) << ini;
-    ::setenv("KORALU_WINDOWS", dir.c_str(), 1);
+    return host::ConfigFolders::only(dir.string());
 }
 
 void write_screens(benchmark::State& state, const std::string& ini) {
-    use_configuration(ini);
     host::headless::HeadlessOptions options;
+    options.folders = use_configuration(ini);
     options.trace_to_stdout = false;
     host::headless::HeadlessBackend backend(options);
     textwindow::TextWindow window(backend.host(), "zimbalot_bench");

@@ -20,10 +20,10 @@ namespace {
 
 constexpr size_t longest_text = 4000;
 
-void prepare_family_folder() {
-    static bool done = false;
-    if (done) return;
-    done = true;
+// The Windows folder of every run.
+const std::string& prepare_family_folder() {
+    static std::string windows;
+    if (!windows.empty()) return windows;
     const std::string root = (std::filesystem::temp_directory_path() /
                               ("zimbalot-fuzz-speak-" + std::to_string(::getpid())))
                                  .string();
@@ -32,16 +32,16 @@ void prepare_family_folder() {
     auto ini = fixture.ini();
     ini["SINTETIZADOR"]["PAUSAPONTO3"] = "100";
     speechtest::Fixture::write_ini(root + "/windows/KORALU.INI", ini);
-    ::setenv("KORALU_WINDOWS", (root + "/windows").c_str(), 1);
+    windows = root + "/windows";
+    return windows;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0 || size > longest_text) return 0;
-    prepare_family_folder();
-
     host::headless::HeadlessOptions options;
+    options.folders = host::ConfigFolders::only(prepare_family_folder());
     options.trace_to_stdout = false;
     options.exit_throws = true;
     options.idle_limit_ms = std::numeric_limits<uint32_t>::max();

@@ -23,6 +23,24 @@ public:
     virtual uint64_t size() const = 0;
 };
 
+// Where the configuration files are, decided in main from the environment.
+// `windows` (KORALU_WINDOWS, falar --config) names the one folder to read when
+// set. Otherwise a bare "KORALU.INI" is read in layers: a key missing from the
+// user's file is taken from the system file, then from the family folder's.
+struct ConfigFolders {
+    std::string windows;
+    std::string user;    // $XDG_CONFIG_HOME/koralu or ~/.config/koralu
+    std::string system;  // <sysconfdir>/koralu
+    std::string family;  // the installed (or built) family folder
+
+    // Only `folder`, named on purpose.
+    static ConfigFolders only(std::string folder) {
+        ConfigFolders f;
+        f.windows = std::move(folder);
+        return f;
+    }
+};
+
 class Files {
 public:
     virtual ~Files() = default;
@@ -45,14 +63,18 @@ public:
     // README (KORALU_WINDOWS, then ~/.config/koralu, then the default data set).
     virtual std::string windows_folder() = 0;
 
+    // The files a bare configuration name is read from, most specific first;
+    // only files that exist. By default just the one in the Windows folder.
+    virtual std::vector<std::string> profile_layers(std::string_view bare_name);
+
     // The native path for `path` after translation and case-insensitive lookup
     // of every existing component; components that do not exist are kept as
     // translated. Never fails.
     virtual std::string native_path(std::string_view path) = 0;
 };
 
-// GetPrivateProfileStringA: `file` is a bare name (looked up in the Windows
-// folder) or a path. Section and key compare without regard to case, the first
+// GetPrivateProfileStringA: `file` is a bare name (looked up in the layers of
+// Files::profile_layers, the first file holding the key wins) or a path. Section and key compare without regard to case, the first
 // match wins, blanks around the value and one pair of surrounding quotes are
 // removed, the result is cut to buffer_size - 1 bytes, and `fallback` (also
 // cut) is returned when the file, the section or the key is missing.

@@ -69,22 +69,26 @@ std::optional<std::string> find_profile_value(std::string_view content, std::str
     return std::nullopt;
 }
 
+std::vector<std::string> Files::profile_layers(std::string_view bare_name) {
+    std::string path = windows_folder();
+    if (!path.empty() && path.back() != '/' && path.back() != '\\') path.push_back('/');
+    path.append(bare_name);
+    return {path};
+}
+
 std::string read_profile_string(Files& files, std::string_view file, std::string_view section,
                                 std::string_view key, std::string_view fallback,
                                 size_t buffer_size) {
-    std::string path;
-    if (is_bare_name(file)) {
-        path = files.windows_folder();
-        if (!path.empty() && path.back() != '/' && path.back() != '\\') path.push_back('/');
-        path.append(file);
-    } else {
-        path = std::string(file);
-    }
+    const std::vector<std::string> layers =
+        is_bare_name(file) ? files.profile_layers(file) : std::vector<std::string>{std::string(file)};
     std::vector<uint8_t> bytes;
-    if (!files.read_whole(path, bytes)) return finish(fallback, buffer_size);
-    const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    const auto value = find_profile_value(content, section, key);
-    return finish(value ? std::string_view(*value) : fallback, buffer_size);
+    for (const std::string& path : layers) {
+        if (!files.read_whole(path, bytes)) continue;
+        const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        if (const auto value = find_profile_value(content, section, key))
+            return finish(*value, buffer_size);
+    }
+    return finish(fallback, buffer_size);
 }
 
 }  // namespace host

@@ -126,12 +126,43 @@ void TextWindow::State::terminate_program() {
 // The platform's default handling of the system keys that are not ours: of
 // them only Alt+F4 has an effect in this window, closing it.
 void TextWindow::State::default_system_key(const host::Message& message) {
-    if (message.virtual_key == vk_f4 && message.modifiers.alt && !message.modifiers.ctrl)
+    if (message.virtual_key == vk_f4 && message.modifiers.alt && !message.modifiers.ctrl) {
+        if (kiosk) {
+            host.trace.event("locked", "alt+F4");
+            return;
+        }
         close_window_and_exit();
+    }
+}
+
+bool TextWindow::State::unlock_chord(const host::Message& message) {
+    if (!kiosk || message.virtual_key != 'Q') return false;
+    const uint64_t now = host.clock.now_ms();
+    const bool long_enough = unlock_held && now - unlock_since_ms >= unlock_hold_ms;
+    if (message.kind == host::MessageKind::key_up) {
+        if (!unlock_held) return false;
+        unlock_held = false;
+    } else {
+        const host::Modifiers m = message.modifiers;
+        if (!(m.ctrl && m.alt && m.shift)) return false;
+        // Held keys repeat their key-down: the first one starts the count.
+        if (!unlock_held) {
+            unlock_held = true;
+            unlock_since_ms = now;
+        }
+    }
+    if (long_enough) {
+        host.trace.event("unlocked", "");
+        close_window_and_exit();
+    }
+    return true;
 }
 
 void TextWindow::State::dispatch(const host::Message& message) {
     using Kind = host::MessageKind;
+    if ((message.kind == Kind::key_down || message.kind == Kind::key_up) && unlock_chord(message))
+        return;
+    if (message.kind == Kind::character && unlock_held) return;  // the chord's Ctrl+Q
     switch (message.kind) {
         case Kind::key_down:
             if (message.system_key && break_check) {
@@ -163,6 +194,10 @@ void TextWindow::State::dispatch(const host::Message& message) {
             paint(message.rect);
             return;
         case Kind::close:
+            if (kiosk) {
+                host.trace.event("locked", "close");
+                return;
+            }
             close_window_and_exit();
         case Kind::quit:
             terminate_program();
@@ -200,7 +235,11 @@ void TextWindow::State::on_character(const host::Message& message) {
 void TextWindow::State::on_key_down(const host::Message& message) {
     const uint16_t key = message.virtual_key;
     const host::Modifiers mods = message.modifiers;
-    if (break_check && key == host::vk::cancel) terminate_program();
+    if (break_check && key == host::vk::cancel) {
+        if (!kiosk) terminate_program();
+        host.trace.event("locked", "ctrl+BREAK");
+        return;
+    }
     if (mods.alt) {
         if (mods.ctrl && key == host::vk::f12) {
             set_braille_mode(0);
@@ -411,6 +450,10 @@ void TextWindow::post_message(uint32_t message_id) {
 void TextWindow::set_braille_mode(int mode) {
     state_->set_braille_mode(mode);
 }
+void TextWindow::set_kiosk(bool on) { state_->kiosk = on; }
+
+bool TextWindow::kiosk() const { return state_->kiosk; }
+
 int TextWindow::braille_mode() const {
     return state_->braille_mode;
 }

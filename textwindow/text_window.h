@@ -77,6 +77,12 @@ public:
     void stop_tone();
     // Ends the program as a quit message or Ctrl+Break does (exit code 255).
     [[noreturn]] void terminate_program();
+    // The lock against leaving by accident: when on, closing the window,
+    // Alt+F4 and Ctrl+Break are refused (traced "locked ..."), and holding
+    // Ctrl+Alt+Shift+Q for unlock_hold_ms ends the program with code 0.
+    void set_kiosk(bool on);
+    bool kiosk() const;
+    static constexpr uint64_t unlock_hold_ms = 2000;
 
     // --- text screen
     void clear_screen();

@@ -47,6 +47,15 @@ struct TextWindow::State {
     bool reading = false;
     bool painting = false;
     bool break_check = true;
+    // The lock against leaving by accident: closing the window, Alt+F4 and
+    // Ctrl+Break do nothing; only the adult chord held long enough ends the
+    // program. States: idle --Ctrl+Alt+Shift+Q down--> held --Q down or up
+    // after unlock_hold_ms--> ended; held --Q up sooner--> idle.
+    bool kiosk = false;
+    bool unlock_held = false;
+    uint64_t unlock_since_ms = 0;
+    // True when the message was the adult chord's (and is used up).
+    bool unlock_chord(const host::Message& message);
     host::FontId font = host::system_fixed_font;
     int char_width = 8;
     int line_height = 16;

@@ -21,6 +21,12 @@
 #define ZIMBALOT_INSTALL_DATA_DIR ""
 #endif
 
+#ifndef ZIMBALOT_INSTALL_PREFIX
+#define ZIMBALOT_INSTALL_PREFIX "/usr/local"
+#endif
+#ifndef ZIMBALOT_SYSCONF_DIR
+#define ZIMBALOT_SYSCONF_DIR "etc"
+#endif
 namespace host::common {
 namespace {
 
@@ -163,27 +169,88 @@ bool PosixFiles::set_current_directory(std::string_view path) {
     return !native.empty() && ::chdir(native.c_str()) == 0;
 }
 
-std::string PosixFiles::windows_folder() {
-    if (const char* folder = std::getenv("KORALU_WINDOWS"); folder && *folder) return folder;
-    std::string config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
-        config = std::string(xdg) + "/koralu";
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        config = std::string(home) + "/.config/koralu";
-    }
-    if (folder_has_ini(config)) return config;
-    // An installed program finds its family folder beside it, wherever the
-    // prefix was.
+namespace {
+
+// "<prefix>" of a program installed as <prefix>/bin/zimbalot with its family
+// folder in <prefix>/share/zimbalot/koralu; empty when not installed that way.
+std::string installed_prefix() {
     char exe[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n > 0) {
-        std::string folder(exe, static_cast<size_t>(n));
-        folder = folder.substr(0, folder.rfind('/'));
-        folder = folder.substr(0, folder.rfind('/')) + "/share/zimbalot/koralu";
-        if (folder_has_ini(folder)) return folder;
+    if (n <= 0) return "";
+    std::string prefix(exe, static_cast<size_t>(n));
+    prefix = prefix.substr(0, prefix.rfind('/'));
+    prefix = prefix.substr(0, prefix.rfind('/'));
+    return folder_has_ini(prefix + "/share/zimbalot/koralu") ? prefix : "";
+}
+
+}  // namespace
+
+ConfigFolders default_config_folders() {
+    ConfigFolders f;
+    // An installed program finds its family folder beside it, wherever the
+    // prefix was; the system folder follows it when sysconfdir is relative,
+    // with the usual exception that prefix /usr keeps it in /etc.
+    std::string prefix = installed_prefix();
+    if (!prefix.empty()) {
+        f.family = prefix + "/share/zimbalot/koralu";
+    } else {
+        prefix = ZIMBALOT_INSTALL_PREFIX;
+        f.family = folder_has_ini(ZIMBALOT_INSTALL_DATA_DIR) ? ZIMBALOT_INSTALL_DATA_DIR
+                                                            : ZIMBALOT_BUILD_DATA_DIR;
     }
-    if (folder_has_ini(ZIMBALOT_INSTALL_DATA_DIR)) return ZIMBALOT_INSTALL_DATA_DIR;
-    return ZIMBALOT_BUILD_DATA_DIR;
+    const std::string sysconf = ZIMBALOT_SYSCONF_DIR;
+    if (!sysconf.empty() && sysconf.front() == '/')
+        f.system = sysconf;
+    else if (prefix == "/usr" || prefix == "/usr/")
+        f.system = "/" + sysconf;
+    else
+        f.system = prefix + "/" + sysconf;
+    f.system += "/koralu";
+    return f;
+}
+
+ConfigFolders config_folders(const char* koralu_windows, const char* xdg_config_home,
+                             const char* home) {
+    ConfigFolders f = default_config_folders();
+    if (koralu_windows && *koralu_windows) f.windows = koralu_windows;
+    if (xdg_config_home && *xdg_config_home)
+        f.user = std::string(xdg_config_home) + "/koralu";
+    else if (home && *home)
+        f.user = std::string(home) + "/.config/koralu";
+    return f;
+}
+
+std::string PosixFiles::windows_folder() {
+    if (!folders.windows.empty()) return folders.windows;
+    for (const std::string* folder : {&folders.user, &folders.system, &folders.family})
+        if (folder_has_ini(*folder)) return *folder;
+    return folders.family;
+}
+
+std::vector<std::string> config_candidates(const ConfigFolders& folders, std::string_view bare_name) {
+    std::vector<std::string> files;
+    const auto add = [&](const std::string& folder) {
+        if (folder.empty()) return;
+        const std::string path = resolve(folder + "/" + std::string(bare_name));
+        for (const std::string& seen : files)
+            if (seen == path) return;
+        files.push_back(path);
+    };
+    if (!folders.windows.empty()) {
+        // A folder named on purpose is the whole configuration.
+        add(folders.windows);
+    } else {
+        add(folders.user);
+        add(folders.system);
+        add(folders.family);
+    }
+    return files;
+}
+
+std::vector<std::string> PosixFiles::profile_layers(std::string_view bare_name) {
+    std::vector<std::string> layers = config_candidates(folders, bare_name);
+    std::erase_if(layers, [](const std::string& path) { return !is_regular_file(path); });
+    return layers;
 }
 
 std::string PosixFiles::native_path(std::string_view path) { return resolve(path); }
@@ -197,13 +264,13 @@ std::optional<std::string> PosixRegistry::read_string(std::string_view key_path,
     if (key.rfind(prefix, 0) != 0) return std::nullopt;
     const std::string voice = key.substr(prefix.size());
     if (voice.empty() || voice.find('\\') != std::string::npos) return std::nullopt;
-    const std::string path = "/usr/share/mbrola/" + voice + "/" + voice;
-    if (!is_regular_file(path)) return std::nullopt;
+    const std::string path = mbrola_voice_database(voice);
+    if (path.empty()) return std::nullopt;
     return path;
 }
 
 void* PosixLibraries::load(std::string_view name) {
-    return ::dlopen(std::string(name).c_str(), RTLD_NOW | RTLD_LOCAL);
+    return ::dlopen(library_file(name).c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
 void* PosixLibraries::symbol(void* library, std::string_view name) {

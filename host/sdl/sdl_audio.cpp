@@ -10,6 +10,7 @@
 #include <thread>
 #include <type_traits>
 
+#include "host/common/volume.h"
 #include "host/riff.h"
 
 namespace host::sdl {
@@ -125,6 +126,7 @@ struct SdlAudio::Impl {
     MessageQueue& messages;
     Trace& trace;
     Files& files;
+    int volume_percent = 100;
     bool ok = false;
     std::vector<std::unique_ptr<Device>> devices;
 
@@ -215,6 +217,7 @@ struct SdlAudio::Impl {
         Piece p;
         const size_t frame = v.device ? v.device->frame_bytes : 1;
         p.bytes.assign(data, data + length / frame * frame);
+        if (v.device) common::apply_volume(p.bytes.data(), p.bytes.size(), v.device->format, volume_percent);
         p.block_id = block_id;
         locked(v, [&] { v.pieces.push_back(std::move(p)); });
     }
@@ -247,6 +250,10 @@ SdlAudio::~SdlAudio() {
     for (auto& d : s.devices) s.api.close_device(d->id);
     s.devices.clear();
     if (s.ok) s.api.quit_subsystem(SDL_INIT_AUDIO);
+}
+
+void SdlAudio::set_volume(int percent) {
+    impl_->volume_percent = percent;
 }
 
 bool SdlAudio::available() const {

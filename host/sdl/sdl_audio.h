@@ -55,6 +55,8 @@ public:
     SdlAudio& operator=(const SdlAudio&) = delete;
 
     bool available() const;
+    // Loudness of everything played from now on, 0..100 (see common/volume.h).
+    void set_volume(int percent);
 
     // WaveOut
     int open(const PcmFormat& format) override;

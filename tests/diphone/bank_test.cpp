@@ -139,6 +139,7 @@ TEST(Synth, StartResultsAndFoldersRestored) {
     };
     for (const auto& c : cases) {
         diphone_test::SynthFolders folders;
+        files.folders.windows = folders.windows;
         folders.write_rules("(A)=a|\n");
         folders.write_exceptions("casa=kAza\n");
         folders.write_bank("DIFONES2", {{"$A", filled(10, 1)}});
@@ -163,7 +164,7 @@ TEST(Synth, BankNameFromSettingsAndDefaultFolders) {
     folders.write_rules("");
     folders.write_exceptions("");
     folders.write_bank("VOZ3", {{"$A", filled(10, 1)}});
-    host::common::PosixFiles files;
+    host::common::PosixFiles files{host::ConfigFolders::only(folders.windows)};
     diphone_test::RecordingOutput output;
     host::Random random;
     diphone::DiphoneSynth synth(files, random, output);

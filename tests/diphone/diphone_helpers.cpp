@@ -50,7 +50,6 @@ SynthFolders::SynthFolders() {
     diphones = root + "/difones";
     testsupport::write_file(letters + "/.keep", "");
     testsupport::write_file(diphones + "/.keep", "");
-    ::setenv("KORALU_WINDOWS", windows.c_str(), 1);
     write_ini("[TRADUTOR]\r\ndirLetras=" + letters + "\r\nDIRDIFONES=" + diphones + "\r\n");
 }
 

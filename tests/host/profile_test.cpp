@@ -43,11 +43,48 @@ TEST_F(ProfileTest, LongValuesAreCutToBufferSizeMinusOne) {
 }
 
 TEST_F(ProfileTest, BareNameIsLookedUpInTheWindowsFolder) {
-    ::setenv("KORALU_WINDOWS", dir.c_str(), 1);
+    files.folders = host::ConfigFolders::only(dir);
     testsupport::write_file(dir + "/koralu.ini", "[KORALU]\nPGMKORALU=/familia\n");
     EXPECT_EQ(host::read_profile_string(files, "KORALU.INI", "KORALU", "PGMKORALU", "", 255),
               "/familia");
-    ::unsetenv("KORALU_WINDOWS");
+}
+
+// A user file holding one key must not hide the rest of the configuration.
+TEST_F(ProfileTest, MissingKeysComeFromTheSystemFileThenTheFamilyFolder) {
+    host::ConfigFolders layered{"", dir + "/user", dir + "/etc", dir + "/family"};
+    testsupport::write_file(layered.user + "/KORALU.INI", "[TRADUTOR]\nVELOCIDADE=3\nVAZIO=\n");
+    testsupport::write_file(layered.system + "/Koralu.ini",
+                            "[TRADUTOR]\nVELOCIDADE=1\nDIRLETRAS=sistema\nVAZIO=x\n");
+    testsupport::write_file(layered.family + "/KORALU.INI",
+                            "[TRADUTOR]\nVELOCIDADE=2\nDIRLETRAS=familia\n"
+                            "[SINTETIZADOR]\nDIFONES3=VOZ3\n");
+    files.folders = layered;
+    const struct {
+        const char *section, *key, *expected;
+    } cases[] = {
+        {"TRADUTOR", "VELOCIDADE", "3"},      // the user's file wins
+        {"tradutor", "dirletras", "sistema"},  // then the system file
+        {"SINTETIZADOR", "DIFONES3", "VOZ3"},  // then the family folder
+        {"TRADUTOR", "VAZIO", ""},             // present but empty is a value
+        {"VIDEO", "FONTE", "dflt"},            // missing everywhere
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(host::read_profile_string(files, "KORALU.INI", c.section, c.key, "dflt", 255),
+                  c.expected)
+            << c.section << "/" << c.key;
+    EXPECT_EQ(files.windows_folder(), layered.user);
+    EXPECT_EQ(files.profile_layers("KORALU.INI").size(), 3u);
+
+    // A folder named on purpose is the whole configuration.
+    files.folders.windows = layered.user;
+    EXPECT_EQ(host::read_profile_string(files, "KORALU.INI", "TRADUTOR", "DIRLETRAS", "dflt", 255),
+              "dflt");
+    // Without a user file, the first folder that holds one is the Windows folder.
+    files.folders = layered;
+    files.folders.user = dir + "/nobody";
+    EXPECT_EQ(files.windows_folder(), layered.system);
+    EXPECT_EQ(host::common::config_candidates(files.folders, "KORALU.INI").size(), 3u);
+    EXPECT_EQ(files.profile_layers("KORALU.INI").size(), 2u);
 }
 
 TEST(ProfileParse, QuotesAreRemovedOnlyInPairs) {

@@ -59,17 +59,28 @@ TEST(Paths, MixedCaseOnDiskIsFoundComponentByComponent) {
     ASSERT_TRUE(files.set_current_directory(cwd));
 }
 
-TEST(Paths, WindowsFolderComesFromTheEnvironmentFirst) {
-    host::common::PosixFiles files;
+TEST(Paths, ConfigurationFoldersFromTheEnvironmentValues) {
+    const struct {
+        const char *windows, *xdg, *home, *expected_windows, *expected_user;
+    } cases[] = {
+        {"/w", "/x", "/h", "/w", "/x/koralu"},
+        {nullptr, "", "/h", "", "/h/.config/koralu"},  // empty counts as unset
+        {"", nullptr, nullptr, "", ""},
+    };
+    for (const auto& c : cases) {
+        const host::ConfigFolders f = host::common::config_folders(c.windows, c.xdg, c.home);
+        EXPECT_EQ(f.windows, c.expected_windows);
+        EXPECT_EQ(f.user, c.expected_user);
+        EXPECT_TRUE(f.system.ends_with("/koralu")) << f.system;
+        EXPECT_FALSE(f.family.empty());
+    }
     const std::string dir = testsupport::make_temp_dir("win");
-    ::setenv("KORALU_WINDOWS", dir.c_str(), 1);
+    host::common::PosixFiles files(host::ConfigFolders::only(dir));
     EXPECT_EQ(files.windows_folder(), dir);
-    ::unsetenv("KORALU_WINDOWS");
     const std::string config = testsupport::make_temp_dir("xdg");
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     testsupport::write_file(config + "/koralu/KORALU.INI", "[KORALU]\n");
+    files.folders = host::common::config_folders(nullptr, config.c_str(), nullptr);
     EXPECT_EQ(files.windows_folder(), config + "/koralu");
-    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -57,7 +57,8 @@ TEST_F(FalarTest, NumberWordsAndBadArguments) {
     EXPECT_EQ(r.out, "dois mil e quinhentos e doze\n");
     EXPECT_EQ(run("--numero 1000000").out, "um milhão \n");
     for (const char* bad : {"--numero abc", "--numero 1000000000000000", "--numero", "--speed 9 oi",
-                            "--speed 0 oi", "", "--desconhecida oi", "--numero 5 oi", "-w"}) {
+                            "--speed 0 oi", "< /dev/null", "--desconhecida oi", "--numero 5 oi", "-w",
+                            "-f", "-f nada.txt", "-f x.txt oi"}) {
         EXPECT_EQ(run(bad).code, 2) << bad;
     }
     r = run("--help");
@@ -79,6 +80,26 @@ TEST_F(FalarTest, WritesASentenceIntoOneWaveFile) {
     EXPECT_EQ(u32(bytes, 40), bytes.size() - 44);
     // Pieces of "vinte e cinco", "menos" and "tres", letter sounds and units.
     EXPECT_GT(bytes.size() - 44, 5u * 2000);
+}
+
+// The text may come from the command line, a file (-f) or standard input, and
+// gives the same speech every way.
+TEST_F(FalarTest, TextFromAFileOrStandardInput) {
+    const std::string config = "--config '" + windows + "' --phonemes ";
+    testsupport::write_file(dir + "/texto.txt", "bom dia\n");
+    const Outcome given = run(config + "'bom dia'");
+    ASSERT_EQ(given.code, 0) << given.err;
+    for (const std::string& way : {"-f '" + dir + "/texto.txt'", "-f - < '" + dir + "/texto.txt'",
+                                   "< '" + dir + "/texto.txt'"}) {
+        const Outcome r = run(config + way);
+        EXPECT_EQ(r.code, 0) << way << r.err;
+        EXPECT_EQ(r.out, given.out) << way;
+    }
+    const Outcome version = run("--version");
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out.rfind("falar ", 0), 0u) << version.out;
+    // The options are listed in Portuguese with accents, in UTF-8.
+    EXPECT_NE(run("--help").out.find("opções"), std::string::npos);
 }
 
 TEST_F(FalarTest, PrintsPhonemesAndUnitsOfEachRun) {

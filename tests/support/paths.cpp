@@ -69,8 +69,8 @@ std::vector<uint8_t> read_file(const std::string& path) {
 
 Headless::Headless(std::string_view script, uint32_t seed) {
     windows_dir = make_temp_dir("windows");
-    ::setenv("KORALU_WINDOWS", windows_dir.c_str(), 1);
     host::headless::HeadlessOptions options;
+    options.folders = host::ConfigFolders::only(windows_dir);
     options.script = std::string(script);
     options.seed = seed;
     options.trace_to_stdout = false;
@@ -78,6 +78,6 @@ Headless::Headless(std::string_view script, uint32_t seed) {
     backend = std::make_unique<host::headless::HeadlessBackend>(std::move(options));
 }
 
-Headless::~Headless() { ::unsetenv("KORALU_WINDOWS"); }
+Headless::~Headless() = default;
 
 }  // namespace testsupport

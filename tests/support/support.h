@@ -25,7 +25,7 @@ std::vector<uint8_t> read_file(const std::string& path);
 
 // A headless backend for one test: exit_process throws
 // host::headless::ProcessExit, the trace is kept in memory only, and the
-// Windows folder (KORALU_WINDOWS) is a fresh temporary folder, `windows_dir`.
+// Windows folder (the one configuration folder) is a fresh temporary folder, `windows_dir`.
 struct Headless {
     explicit Headless(std::string_view script = "", uint32_t seed = 1);
     ~Headless();

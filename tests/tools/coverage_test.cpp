@@ -32,7 +32,7 @@ struct CountingOutput : diphone::SpeechOutput {
 class Synth : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("KORALU_WINDOWS", testsupport::binary_path("koralu").c_str(), 1);
+        files.folders = host::ConfigFolders::only(testsupport::binary_path("koralu"));
         const std::vector<uint8_t> ini =
             testsupport::read_file(testsupport::binary_path("koralu/KORALU.INI"));
         bank = host::find_profile_value(std::string(ini.begin(), ini.end()), "SINTETIZADOR",
@@ -46,7 +46,6 @@ protected:
     }
     void TearDown() override {
         synth.stop_diphone_synth();
-        unsetenv("KORALU_WINDOWS");
     }
     host::common::PosixFiles files;
     host::Random random{1};
