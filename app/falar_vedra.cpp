@@ -4,13 +4,22 @@
 #include "app/falar_vedra.h"
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "host/backend.h"
+#include "host/sdl/speaker_backend.h"
 #include "host/headless/headless_backend.h"
 #include "host/text.h"
+#include "sound/wave_player.h"
 #include "speech/speech.h"
+#include "textwindow/text_window.h"
 #include "vedra/engine.h"
+#if __has_include("vedra/mbrola_binding.h")
+#include "vedra/mbrola_binding.h"
+#define FALAR_HAS_MBROLA_BINDING 1
+#endif
 
 namespace app {
 namespace {
@@ -20,18 +29,23 @@ enum class Stage { none, normalise, tokens, script, pho };
 struct VedraArguments {
     Stage stage = Stage::none;
     bool engine = false;
+    std::string wav_path;
     std::string config_folder;
     std::string text;
     bool text_given = false;
 };
 
+std::string config_key(host::Files& files, const std::string& config_folder,
+                       std::string_view section, std::string_view name) {
+    const std::string folder = config_folder.empty() ? files.windows_folder() : config_folder;
+    return speech::expand_family_folder(
+        host::read_profile_string(files, folder + "/KORALU.INI", section, name, "", 255), folder);
+}
+
 // The data files from section VEDRATTS of KORALU.INI (folder, base name).
 vedra::DataFiles data_files(host::Files& files, const std::string& config_folder) {
-    const std::string folder = config_folder.empty() ? files.windows_folder() : config_folder;
-    const std::string ini = folder + "/KORALU.INI";
     const auto key = [&](std::string_view name) {
-        return speech::expand_family_folder(
-            host::read_profile_string(files, ini, "VEDRATTS", name, "", 255), folder);
+        return config_key(files, config_folder, "VEDRATTS", name);
     };
     std::string dir = key("DIR");
     std::string base = key("BASE");
@@ -49,6 +63,61 @@ vedra::DataFiles data_files(host::Files& files, const std::string& config_folder
 
 void print_lines(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) std::cout << host::cp1252_to_utf8(line) << "\n";
+}
+
+// Speaks the text through the VEDRA engine, or writes it into a WAV file
+// (-w) in the engine's file mode.
+int speak_with_engine(const VedraArguments& a) {
+#ifndef FALAR_HAS_MBROLA_BINDING
+    (void)a;
+    std::cerr << "falar: no MBROLA synthesizer (esta construcao nao tem a biblioteca MBROLA)\n";
+    return 1;
+#else
+    std::unique_ptr<host::Backend> backend;
+    if (!a.wav_path.empty()) {
+        // File mode plays nothing: the simulation's host serves it.
+        host::headless::HeadlessOptions options;
+        options.trace_to_stdout = false;
+        backend = std::make_unique<host::headless::HeadlessBackend>(std::move(options));
+    } else {
+        host::BackendOptions options;
+        options.hidden_window = true;
+        options.program_path = "falar";
+        backend = host::sdl::make_speaker_backend(options);
+        if (!backend) return 1;
+    }
+    host::Host& host = backend->host();
+    textwindow::TextWindow window(host, "falar");
+    sound::WavePlayer player(host, window);
+    vedra::MbrolaBinding binding(host.libraries, host.registry);
+    vedra::Engine engine(host, player, binding);
+
+    std::string output = a.wav_path;
+    if (!output.empty() && output[0] != '/') output = host.files.current_directory() + "/" + output;
+    engine.vedra_set_output_file(output);
+    const vedra::DataFiles paths = data_files(host.files, a.config_folder);
+    const std::string voice = config_key(host.files, a.config_folder, "VEDRATTS", "MBROLA_DB");
+    if (!engine.vedra_init(voice, paths.rules, paths.exceptions, paths.abbreviations, paths.prosody,
+                           paths.diphone_list)) {
+        const std::string message = host::cp1252_to_utf8(engine.engine_message());
+        std::cerr << "falar: "
+                  << (message.empty() ? "no MBROLA synthesizer (a biblioteca MBROLA ou a voz "
+                                        "nao pode iniciar)"
+                                      : message)
+                  << "\n";
+        return 1;
+    }
+    // The adapter's factors for rate and pitch 0.
+    engine.vedra_set_factors(0.8, 1.0);
+    const bool spoken = engine.vedra_speak(host::utf8_to_cp1252(a.text));
+    while (engine.vedra_busy()) window.wait_message();
+    engine.vedra_close();
+    if (!spoken) {
+        std::cerr << "falar: o sintetizador MBROLA informou um erro\n";
+        return 1;
+    }
+    return 0;
+#endif
 }
 
 }  // namespace
@@ -94,7 +163,7 @@ int falar_vedra(int argc, char** argv) {
             ++i;
             a.engine = true;
         } else if (arg == "-w" && i + 1 < argc) {
-            ++i;  // the engine's output file
+            a.wav_path = argv[++i];
         } else if (arg == "--config" && i + 1 < argc) {
             a.config_folder = argv[++i];
         } else {
@@ -106,12 +175,7 @@ int falar_vedra(int argc, char** argv) {
         std::cerr << "falar: falta o texto\n";
         return 2;
     }
-    if (a.engine && a.stage == Stage::none) {
-        // The engine needs the MBROLA library binding and a synthesizer
-        // behind it; this build has neither.
-        std::cerr << "falar: no MBROLA synthesizer (nenhum sintetizador MBROLA instalado)\n";
-        return 1;
-    }
+    if (a.engine && a.stage == Stage::none) return speak_with_engine(a);
 
     host::headless::HeadlessOptions options;
     options.trace_to_stdout = false;
