@@ -12,5 +12,15 @@ for folder in app textwindow picture sound speech diphone vedra sapi; do
     status=1
   fi
 done
+# The synthesizer library runs an installed program as a child process: only
+# its one seam, mbrola/os_posix.cpp, may reach the system for that.
+if [ -d "$root/mbrola" ]; then
+  hits=$(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](SDL|SDL2/|windows\.h|winbase|mmsystem|unistd\.h|fcntl\.h|dirent\.h|dlfcn\.h|pthread\.h|poll\.h|signal\.h|spawn\.h|sys/|espeak|samplerate|fontconfig)' \
+    "$root/mbrola" --include='*.cpp' --include='*.h' 2>/dev/null | grep -v '/mbrola/os_posix\.cpp:')
+  if [ -n "$hits" ]; then
+    echo "$hits"
+    status=1
+  fi
+fi
 [ $status -eq 0 ] && echo "include boundaries: ok"
 exit $status

@@ -3,6 +3,7 @@
 //   make_dataset figuras  DATA OUT FONT  pictures (zimbalot/*.PCX)
 //   make_dataset letras   DATA OUT   character sounds and number pieces (som/letras)
 //   make_dataset difones  DATA OUT   rules, exceptions and banks (som/difones)
+//   make_dataset mbrola   DATA OUT   VEDRA's diphone voice (mbrola/br4/br4)
 // Every part is deterministic: the same sources give the same bytes.
 // "--stamp FILE" after the arguments writes the part's stamp when it succeeded;
 //   make_dataset verify STAMPS OUT PART...
@@ -23,6 +24,7 @@
 #include "tools/gen/audio.h"
 #include "tools/gen/bank.h"
 #include "tools/gen/canvas.h"
+#include "tools/gen/mbrola_db.h"
 #include "tools/gen/music.h"
 #include "tools/gen/pictures.h"
 #include "tools/gen/voice.h"
@@ -350,6 +352,22 @@ int verify(const fs::path& stamps, const fs::path& out, char** parts, int count)
     return 0;
 }
 
+// VEDRA's own voice database, where the registry stand-in looks for a voice
+// that no MBROLA installation provides: mbrola/<voice>/<voice>.
+void make_mbrola(const fs::path& data, const fs::path& out) {
+    std::string text;
+    if (!read_text_file((data / "vedra" / "fonemas.txt").string(), text))
+        fail("cannot read vedra/fonemas.txt");
+    Voice voice;
+    if (!voice.start()) fail("a voz pt-br do espeak-ng não inicia");
+    mbrola::Database db;
+    std::string error;
+    if (!build_diphone_database(voice, read_inventory(text), db, error)) fail(error);
+    const fs::path folder = out / "mbrola" / "br4";
+    fs::create_directories(folder);
+    write_or_fail(folder / "br4", mbrola::encode_database(db));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -360,7 +378,7 @@ int main(int argc, char** argv) {
     }
     if (argc >= 4 && std::string(argv[1]) == "verify") return verify(argv[2], argv[3], argv + 4, argc - 4);
     if (argc < 4) {
-        std::fprintf(stderr, "usage: make_dataset sons|figuras|letras|difones|vedra DATA OUT [FONT]\n");
+        std::fprintf(stderr, "usage: make_dataset sons|figuras|letras|difones|vedra|mbrola DATA OUT [FONT]\n");
         return 2;
     }
     const std::string part = argv[1];
@@ -375,6 +393,8 @@ int main(int argc, char** argv) {
         make_diphones(data, out);
     else if (part == "vedra")
         make_vedra(data, out);
+    else if (part == "mbrola")
+        make_mbrola(data, out);
     else {
         std::fprintf(stderr, "make_dataset: unknown part %s\n", part.c_str());
         return 2;

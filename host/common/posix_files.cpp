@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/common/mbrola_host.h"
 #include "host/riff.h"
 #include "host/text.h"
 

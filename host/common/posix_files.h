@@ -36,7 +36,8 @@ public:
 };
 
 // HKEY_LOCAL_MACHINE stand-in: "SOFTWARE\TCTS\Mbrola\databases\<VOICE>" names
-// the voice database in Debian's MBROLA location, /usr/share/mbrola/<voice>/<voice>.
+// an installed MBROLA voice (/usr/share/mbrola/<voice>/<voice>), else the one
+// the data set generates (see mbrola_voice_database).
 class PosixRegistry : public Registry {
 public:
     std::optional<std::string> read_string(std::string_view key_path,
