@@ -356,9 +356,9 @@ void mark_stress(std::string& word, int vowel_count, bool has_mark) {
                     state = Scan::iu_before_last;
                 break;
             case Scan::after_iu: {
-                // "gu"/"qu" before c, or a consonant c, leave the stress on the i/u.
-                const bool on_iu =
-                    is_consonant(c) || (w.at(i - 1) == 'u' && is_one_of(w.at(i - 2), "gq"));
+                // A consonant c, or the silent u of "gu"/"qu" (as before the last
+                // vowel), leaves the stress on the final i/u: "aquI", not "aqUi".
+                const bool on_iu = is_consonant(c) || (c == 'u' && is_one_of(w.at(i - 1), "gq"));
                 selected = on_iu ? i + 1 : i;
                 break;
             }

@@ -98,9 +98,13 @@ TEST(Stress, FinalIUAndIUBeforeTheLastVowel) {
     const std::pair<const char*, const char*> cases[] = {
         // after a final i or u: a consonant before it keeps the stress on it
         {"tupi", "tupI"},
-        // "gu"/"qu" before the vowel seen keeps it on the final i or u
-        {"uruguai", "uruguaI"},
-        {"quai", "quaI"},
+        // the silent u of "gu"/"qu" is never stressed: the final i is
+        {"aqui", "aquI"},
+        {"sagui", "saguI"},
+        {"quis", "quIs"},
+        // a vowel after "gu"/"qu" takes the stress like any other
+        {"uruguai", "uruguAi"},
+        {"quai", "quAi"},
         // otherwise the character seen is the stressed one
         {"papai", "papAi"},
         {"ai", "Ai"},  // selected at the first character
