@@ -14,7 +14,9 @@
 #include "app/context.h"
 #include "app/falar_vedra.h"
 #include "host/backend.h"
+#include "host/common/output_file.h"
 #include "host/common/posix_files.h"
+#include "host/common/run_outputs.h"
 #include "host/headless/headless_backend.h"
 #include "host/text.h"
 
@@ -40,7 +42,8 @@ const char* const usage =
     "  --                 o resto é texto, mesmo se começar com -\n"
     "  --version          mostra a versão\n"
     "  --help             esta ajuda\n"
-    "Saída: 0 sucesso, 2 argumentos errados, 1 o sintetizador não pode iniciar.\n";
+    "Saída: 0 sucesso, 1 o sintetizador não pode iniciar, 2 argumentos errados,\n"
+    "       3 sem dispositivo de som (use -w), 4 um arquivo pedido não pode ser gravado.\n";
 
 constexpr uint64_t largest_number = 999999999999999ull;
 
@@ -139,6 +142,7 @@ int parse(int argc, char** argv, Arguments& a, bool& help) {
 
 int main(int argc, char** argv) {
     if (const int vedra_code = app::falar_vedra(argc, argv); vedra_code >= 0) return vedra_code;
+    host::common::remove_partial_outputs_on_signals();
     Arguments args;
     args.folders = host::common::config_folders(std::getenv("KORALU_WINDOWS"),
                                                 std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
@@ -180,12 +184,18 @@ int main(int argc, char** argv) {
     // Printing and writing a file need no real device: the simulation runs
     // them on its virtual clock, without a window.
     const bool simulated = !args.wav_path.empty() || args.phonemes || args.units;
+    const std::string start_folder = host::common::PosixFiles().current_directory();
     std::unique_ptr<host::Backend> backend;
     if (simulated) {
         host::headless::HeadlessOptions options;
-        options.trace_path = args.trace_path;
+        options.program_name = "falar";
+        options.start_folder = start_folder;
+        options.trace_path = host::common::absolute_path(args.trace_path, start_folder);
         options.trace_to_stdout = false;
-        options.capture_path = args.wav_path;
+        options.capture_path = host::common::absolute_path(args.wav_path, start_folder);
+        options.keep_in_memory = false;
+        // A text that gives no sound gives no file either.
+        options.capture_requires_samples = true;
         // Long texts pause at every mark; no script is waiting to end the run.
         options.idle_limit_ms = std::numeric_limits<uint32_t>::max();
         options.folders = args.folders;
@@ -193,12 +203,20 @@ int main(int argc, char** argv) {
     } else {
         host::BackendOptions options;
         options.hidden_window = true;
-        options.trace_path = args.trace_path;
+        options.program_name = "falar";
+        options.start_folder = start_folder;
+        options.trace_path = host::common::absolute_path(args.trace_path, start_folder);
         options.program_path = argv[0];
         options.folders = args.folders;
         backend = host::make_backend(options);
         if (!backend) return 1;
+        if (!backend->audio_available()) {
+            backend->finish_outputs();  // the trace tells "audio-none"
+            std::cerr << "falar: sem dispositivo de som; use -w ARQ.wav para gravar a fala\n";
+            return 3;
+        }
     }
+    if (!backend->outputs_ready()) return host::common::exit_output_failed;
 
     int code = 0;
     {
@@ -223,6 +241,9 @@ int main(int argc, char** argv) {
             context.synth.on_unit = nullptr;
         }
     }
-    std::cout.flush();
+    if (code != 0)
+        backend->discard_outputs();
+    else if (!backend->finish_outputs())
+        code = host::common::exit_output_failed;
     return code;
 }

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -11,7 +12,9 @@
 #include "app/settings.h"
 #include "app/zimbalot.h"
 #include "host/backend.h"
+#include "host/common/output_file.h"
 #include "host/common/posix_files.h"
+#include "host/common/run_outputs.h"
 #include "host/headless/headless_backend.h"
 
 namespace {
@@ -37,6 +40,9 @@ const char* const usage =
     "  --help                esta ajuda\n";
 
 bool read_file(const std::string& path, std::string& out) {
+    // A folder opens as a stream on Linux and reads as nothing.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::ostringstream s;
@@ -56,8 +62,13 @@ bool parse_number(const char* text, uint32_t& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    host::common::remove_partial_outputs_on_signals();
     host::BackendOptions options;
     options.program_path = argv[0];
+    // Outputs are named from the folder the user started in; the program
+    // changes into its own folder later.
+    host::common::PosixFiles start_files;
+    options.start_folder = start_files.current_directory();
     options.folders = host::common::config_folders(
         std::getenv("KORALU_WINDOWS"), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     bool script_given = false;
@@ -110,7 +121,8 @@ int main(int argc, char** argv) {
             options.script += text + "\n";
             script_given = true;
         } else if (arg == "--trace") {
-            options.trace_path = value("um arquivo");
+            options.trace_path =
+                host::common::absolute_path(value("um arquivo"), options.start_folder);
         } else if (arg == "--seed") {
             if (!parse_number(value("um numero"), options.seed)) {
                 std::cerr << "zimbalot: --seed precisa de um numero\n";
@@ -118,9 +130,11 @@ int main(int argc, char** argv) {
             }
             options.seed_given = true;
         } else if (arg == "--capture") {
-            options.capture_path = value("um arquivo");
+            options.capture_path =
+                host::common::absolute_path(value("um arquivo"), options.start_folder);
         } else if (arg == "--screenshot") {
-            options.screenshot_path = value("um arquivo");
+            options.screenshot_path =
+                host::common::absolute_path(value("um arquivo"), options.start_folder);
         } else if (arg == "--idle-limit") {
             if (!parse_number(value("um numero"), options.idle_limit_ms)) {
                 std::cerr << "zimbalot: --idle-limit precisa de um numero\n";
@@ -148,8 +162,18 @@ int main(int argc, char** argv) {
     if (volume >= 0) settings.volume_percent = volume;
     options.volume_percent = settings.output_volume();
     options.fullscreen = settings.fullscreen;
+    if (!options.headless) {
+        const auto named = [](const char* variable) {
+            const char* value = std::getenv(variable);
+            return value && *value;
+        };
+        options.needs_display = true;
+        options.display_named = named("DISPLAY") || named("WAYLAND_DISPLAY");
+        if (const char* driver = std::getenv("SDL_VIDEODRIVER")) options.video_driver = driver;
+    }
     auto backend = host::make_backend(options);
     if (!backend) return 1;
+    if (!backend->outputs_ready()) return host::common::exit_output_failed;
     app::Context context(backend->host(), options.program_path);
     context.window.set_kiosk(settings.kiosk);
     app::run_zimbalot(context);

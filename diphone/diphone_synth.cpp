@@ -1,6 +1,7 @@
 #include "diphone/diphone_synth.h"
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -10,7 +11,9 @@
 namespace diphone {
 namespace {
 
-constexpr size_t folder_buffer_bytes = 81;  // 80 characters
+// The folders are kept whole: an 80-character cut made an ordinary deep
+// install (a home folder) fail to start.
+constexpr size_t folder_buffer_bytes = std::numeric_limits<size_t>::max();
 constexpr size_t max_bank_name_chars = 8;
 constexpr size_t max_unit_name_chars = 12;
 

@@ -14,6 +14,10 @@ std::unique_ptr<Backend> make_backend(const BackendOptions& options) {
     h.capture_path = options.capture_path;
     h.screenshot_path = options.screenshot_path;
     h.idle_limit_ms = options.idle_limit_ms;
+    h.program_name = options.program_name;
+    h.start_folder = options.start_folder;
+    // A program's run streams its trace and capture to their files only.
+    h.keep_in_memory = false;
     h.folders = options.folders;
     h.volume_percent = options.volume_percent;
     return std::make_unique<headless::HeadlessBackend>(std::move(h));

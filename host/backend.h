@@ -29,8 +29,21 @@ struct BackendOptions {
     uint32_t idle_limit_ms = 30000;
     // Desktop: keep the window hidden (the falar tool).
     bool hidden_window = false;
+    // Desktop: the window must be seen (zimbalot, not falar). The backend is
+    // not made when no display is named (main reads DISPLAY and
+    // WAYLAND_DISPLAY into display_named), when SDL cannot reach it, or when
+    // only a display-less video driver answers that video_driver
+    // (SDL_VIDEODRIVER) did not ask for.
+    bool needs_display = false;
+    bool display_named = false;
+    std::string video_driver;
     // The program's file path (initial window title).
     std::string program_path;
+    // Names the program in messages ("falar: ...").
+    std::string program_name = "zimbalot";
+    // The folder the user started in: relative output names (`shot FILE`)
+    // are resolved against it. Empty: the current folder at start.
+    std::string start_folder;
     // Where KORALU.INI is read (main fills it from the environment); unset,
     // the folders of this build or install without a user folder.
     std::optional<ConfigFolders> folders;
@@ -46,6 +59,16 @@ class Backend {
 public:
     virtual ~Backend() = default;
     virtual Host& host() = 0;
+    // False when an output the user asked for (trace, capture, screenshot)
+    // cannot be written; the reason was told on standard error.
+    virtual bool outputs_ready() const { return true; }
+    // Completes the outputs as at the end of a run; false when one failed
+    // (told on standard error). The process exit does it too.
+    virtual bool finish_outputs() { return true; }
+    // Removes the outputs begun, for a run that failed before producing any.
+    virtual void discard_outputs() {}
+    // False when no sound device could be opened (the run goes on silent).
+    virtual bool audio_available() const { return true; }
 };
 
 // Returns nullptr and writes a message to standard error when the desktop

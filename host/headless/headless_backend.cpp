@@ -4,14 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <fstream>
 #include <iostream>
 #include <limits>
 
 #include "host/common/canvas.h"
+#include "host/common/output_file.h"
 #include "host/common/posix_files.h"
+#include "host/common/run_outputs.h"
 #include "host/common/volume.h"
-#include "host/common/wav_writer.h"
 #include "host/headless/script.h"
 #include "host/text.h"
 
@@ -28,15 +28,24 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
     explicit Impl(HeadlessOptions opts)
         : options(std::move(opts)),
           files(options.folders ? *options.folders : common::default_config_folders()),
-          host_bundle{*this, *this, *this, *this, *this, files, registry, libraries, *this, *this} {
+          host_bundle{*this, *this, *this, *this, *this, files, registry, libraries, *this, *this},
+          outputs(options.program_name) {
+        if (options.start_folder.empty()) options.start_folder = files.current_directory();
+        for (std::string* path :
+             {&options.trace_path, &options.capture_path, &options.screenshot_path})
+            *path = common::absolute_path(*path, options.start_folder);
         if (!options.trace_path.empty()) {
-            trace_file.open(options.trace_path, std::ios::out | std::ios::trunc);
-            trace_out = &trace_file;
+            outputs.open_trace(options.trace_path);
         } else if (options.trace_stream) {
             trace_out = options.trace_stream;
         } else if (options.trace_to_stdout) {
             trace_out = &std::cout;
         }
+        outputs.open_capture(options.capture_path);
+        std::string error;
+        if (!options.screenshot_path.empty() &&
+            !common::check_output(options.screenshot_path, &error))
+            outputs.report(error);
     }
 
     // ---- state
@@ -50,14 +59,16 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
     std::deque<Message> queue;
     std::vector<Step> script;
     size_t script_next = 0;
+    std::vector<Step> timed;  // `at N` steps, by time
+    size_t timed_next = 0;
     uint64_t next_release = 0;
     uint64_t idle_ms = 0;
     int last_mouse_x = 0;
     int last_mouse_y = 0;
 
     std::vector<std::string> lines;
-    std::ofstream trace_file;
     std::ostream* trace_out = nullptr;
+    common::RunOutputs outputs;
 
     // window
     bool window_exists = false;
@@ -80,7 +91,8 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
     bool capture_started = false;
     PcmFormat capture_format;
     std::vector<uint8_t> capture;
-    bool finished = false;
+    std::vector<uint8_t> converted;
+    bool media_finished = false;
 
     // ---- trace
     void event(std::string_view word, std::string_view args) override {
@@ -91,8 +103,11 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
             line.push_back(' ');
             line.append(cp1252_to_utf8(args));
         }
-        if (trace_out) *trace_out << line << '\n';
-        lines.push_back(std::move(line));
+        if (outputs.tracing())
+            outputs.trace_line(line);
+        else if (trace_out)
+            *trace_out << line << '\n';
+        if (options.keep_in_memory) lines.push_back(std::move(line));
     }
 
     // ---- script delivery
@@ -113,9 +128,24 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
 
     // Delivers the head step at the current time.
     void deliver_step() {
-        Step& step = script[script_next++];
+        deliver(script[script_next++]);
+        consume_waits(now);
+    }
+
+    uint64_t timed_due() const {
+        return timed_next < timed.size() ? std::max(now, timed[timed_next].at_ms) : never;
+    }
+
+    // The `at N` steps due by the current time, as the system queue would
+    // hold keys pressed while the program was busy.
+    void deliver_timed() {
+        while (timed_next < timed.size() && timed[timed_next].at_ms <= now)
+            deliver(timed[timed_next++]);
+    }
+
+    void deliver(const Step& step) {
         if (step.kind == Step::Kind::screenshot) {
-            canvas.save_png(step.path);
+            outputs.save_screenshot(canvas, step.path);
             event("shot", step.path);
         }
         for (Message m : step.messages) {
@@ -129,10 +159,11 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
             }
             queue.push_back(m);
         }
-        consume_waits(now);
     }
 
-    uint64_t audio_due() const { return pending_blocks.empty() ? never : pending_blocks.front().done_at; }
+    uint64_t audio_due() const {
+        return pending_blocks.empty() ? never : pending_blocks.front().done_at;
+    }
 
     void deliver_audio_until(uint64_t t) {
         while (!pending_blocks.empty() && pending_blocks.front().done_at <= t) {
@@ -165,14 +196,19 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
                 deliver_step();
             const uint64_t a = audio_due();
             const uint64_t s = step_due();
-            if (a == never && s == never) script_end();
-            if (a <= s) {
+            const uint64_t t = timed_due();
+            if (a == never && s == never && t == never) script_end();
+            if (t < a && t <= s) {
+                now = t;
+                deliver_timed();
+            } else if (a <= s) {
                 now = std::max(now, a);
                 deliver_audio_until(now);
             } else {
                 now = s;
                 deliver_step();
             }
+            deliver_timed();
             idle_ms = 0;
         }
     }
@@ -191,10 +227,13 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
         for (;;) {
             const uint64_t a = audio_due();
             const uint64_t s = delivered ? never : step_due();
-            const uint64_t t = std::min(a, s);
+            const uint64_t at = timed_due();
+            const uint64_t t = std::min({a, s, at});
             if (t > target) break;
             now = std::max(now, t);
-            if (a <= s) {
+            if (at == t) {
+                deliver_timed();
+            } else if (a <= s) {
                 deliver_audio_until(now);
             } else {
                 deliver_step();
@@ -202,7 +241,8 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
             }
         }
         now = target;
-        if (script_done() && queue.empty() && pending_blocks.empty() && !delivered) {
+        if (script_done() && timed_next == timed.size() && queue.empty() &&
+            pending_blocks.empty() && !delivered) {
             idle_ms += milliseconds;
             if (idle_ms > options.idle_limit_ms) script_end();
         } else {
@@ -218,7 +258,8 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
         outer_w = std::max(0, outer_width);
         outer_h = std::max(0, outer_height);
         canvas.resize(client_width(), client_height());
-        event("window-create", std::to_string(client_width()) + " " + std::to_string(client_height()));
+        event("window-create",
+              std::to_string(client_width()) + " " + std::to_string(client_height()));
         set_title(title);
         return true;
     }
@@ -261,8 +302,12 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
         queue.push_back(paint);
     }
     void set_size_limits(int, int, int, int) override {}
-    Rect window_rect() const override { return Rect{win_x, win_y, win_x + outer_w, win_y + outer_h}; }
-    int client_width() const override { return std::max(0, outer_w - 2 * frame.sizing_frame_width); }
+    Rect window_rect() const override {
+        return Rect{win_x, win_y, win_x + outer_w, win_y + outer_h};
+    }
+    int client_width() const override {
+        return std::max(0, outer_w - 2 * frame.sizing_frame_width);
+    }
     int client_height() const override {
         return std::max(0, outer_h - 2 * frame.sizing_frame_height - frame.caption_height);
     }
@@ -283,10 +328,14 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
                         int dh) override {
         canvas.draw_pixel_row(x, y, indices, count, palette, dw, dh);
     }
-    void copy_rect(const Rect& source, int dx, int dy) override { canvas.copy_rect(source, dx, dy); }
+    void copy_rect(const Rect& source, int dx, int dy) override {
+        canvas.copy_rect(source, dx, dy);
+    }
     void fill_rect(const Rect& area, Rgb colour) override { canvas.fill_rect(area, colour); }
     bool capture_offscreen(const Rect& area) override { return canvas.capture_offscreen(area); }
-    void stretch_offscreen(const Rect& s, const Rect& d) override { canvas.stretch_offscreen(s, d); }
+    void stretch_offscreen(const Rect& s, const Rect& d) override {
+        canvas.stretch_offscreen(s, d);
+    }
     void release_offscreen() override { canvas.release_offscreen(); }
     void show_caret(int, int, int, int) override {}
     void hide_caret() override {}
@@ -305,9 +354,10 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
         if (!capture_started) {
             capture_started = true;
             capture_format = format;
+            outputs.capture().set_format(format);
         }
-        event("wave-open", std::to_string(format.rate_hz) + " " + std::to_string(format.bits) + " " +
-                               std::to_string(format.channels));
+        event("wave-open", std::to_string(format.rate_hz) + " " + std::to_string(format.bits) +
+                               " " + std::to_string(format.channels));
         return mmsyserr_noerror;
     }
     bool is_open() const override { return wave_open_flag; }
@@ -323,7 +373,8 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
         }
         const uint64_t bytes_per_second =
             uint64_t(wave_format.rate_hz) * wave_format.channels * (wave_format.bits / 8);
-        const uint64_t duration = (uint64_t(length) * 1000 + bytes_per_second - 1) / bytes_per_second;
+        const uint64_t duration =
+            (uint64_t(length) * 1000 + bytes_per_second - 1) / bytes_per_second;
         device_busy_until = std::max(device_busy_until, now) + duration;
         pending_blocks.push_back(Pending{device_busy_until, block_id});
         return mmsyserr_noerror;
@@ -344,25 +395,34 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
     // Blocks in another format than the first are converted to it, so one
     // capture file holds the whole run.
     void append_capture(const uint8_t* data, size_t length) {
-        if (wave_format == capture_format) {
-            capture.insert(capture.end(), data, data + length);
-            return;
+        if (!outputs.capturing() && !options.keep_in_memory) return;
+        if (wave_format != capture_format) {
+            convert(data, length);
+            data = converted.data();
+            length = converted.size();
         }
+        if (outputs.capturing()) outputs.capture().append(data, length);
+        if (options.keep_in_memory) capture.insert(capture.end(), data, data + length);
+    }
+
+    void convert(const uint8_t* data, size_t length) {
+        converted.clear();
         const size_t in_frame = size_t(wave_format.channels) * (wave_format.bits / 8);
         const size_t frames = length / in_frame;
         const uint64_t out_frames = uint64_t(frames) * capture_format.rate_hz / wave_format.rate_hz;
         for (uint64_t f = 0; f < out_frames; ++f) {
-            const size_t src = static_cast<size_t>(f * wave_format.rate_hz / capture_format.rate_hz);
+            const size_t src =
+                static_cast<size_t>(f * wave_format.rate_hz / capture_format.rate_hz);
             for (uint16_t ch = 0; ch < capture_format.channels; ++ch) {
                 const uint16_t sc = std::min<uint16_t>(ch, wave_format.channels - 1);
                 const uint8_t* p = data + src * in_frame + sc * (wave_format.bits / 8);
                 const int16_t sample = wave_format.bits == 8 ? int16_t((p[0] - 128) << 8)
                                                              : int16_t(p[0] | (p[1] << 8));
                 if (capture_format.bits == 8) {
-                    capture.push_back(static_cast<uint8_t>((sample >> 8) + 128));
+                    converted.push_back(static_cast<uint8_t>((sample >> 8) + 128));
                 } else {
-                    capture.push_back(static_cast<uint8_t>(sample & 0xFF));
-                    capture.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
+                    converted.push_back(static_cast<uint8_t>(sample & 0xFF));
+                    converted.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
                 }
             }
         }
@@ -373,6 +433,8 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
         event("sound", name);
         const uint32_t duration = common::wav_file_duration_ms(files, name);
         now += duration;
+        // Keys pressed meanwhile wait in the queue; nothing is pumped here.
+        deliver_timed();
         return duration > 0 || files.file_exists(name);
     }
     bool play_memory_looping(const std::vector<uint8_t>& image) override {
@@ -382,22 +444,27 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
     void stop() override { event("sound-stop", ""); }
 
     // ---- Process
-    void finish_outputs() {
-        if (finished) return;
-        finished = true;
-        if (!options.capture_path.empty()) {
-            const PcmFormat f = capture_started ? capture_format : PcmFormat{};
-            common::write_wav_file(options.capture_path, f, capture);
-        }
-        if (!options.screenshot_path.empty()) canvas.save_png(options.screenshot_path);
+    // The screenshot and the capture; false when one failed.
+    bool finish_pictures_and_sound() {
+        if (media_finished) return !outputs.failed();
+        media_finished = true;
+        if (!options.screenshot_path.empty() && !outputs.failed())
+            outputs.save_screenshot(canvas, options.screenshot_path);
+        return outputs.finish_capture(options.capture_requires_samples);
+    }
+
+    bool finish_outputs() {
+        finish_pictures_and_sound();
         if (trace_out) trace_out->flush();
+        return outputs.finish();
     }
 
     [[noreturn]] void exit_process(int code) override {
+        // The exit line tells the code the run really ends with.
+        if (!finish_pictures_and_sound()) code = common::exit_output_failed;
         event("exit", std::to_string(code));
-        finish_outputs();
+        if (!finish_outputs()) code = common::exit_output_failed;
         if (options.exit_throws) throw ProcessExit{code};
-        std::cout.flush();
         std::exit(code);
     }
 };
@@ -406,21 +473,55 @@ HeadlessBackend::HeadlessBackend(HeadlessOptions options)
     : impl_(std::make_unique<Impl>(std::move(options))) {
     std::string error;
     if (!impl_->options.script.empty() && !add_script(impl_->options.script, &error))
-        std::cerr << "zimbalot: " << error << '\n';
+        std::cerr << impl_->options.program_name << ": " << error << '\n';
+    // A run whose outputs cannot be written does not start; the files
+    // already begun are removed.
+    if (impl_->outputs.failed()) impl_->outputs.abandon();
 }
 
-HeadlessBackend::~HeadlessBackend() { impl_->finish_outputs(); }
+HeadlessBackend::~HeadlessBackend() {
+    impl_->finish_outputs();
+}
 
-Host& HeadlessBackend::host() { return impl_->host_bundle; }
+Host& HeadlessBackend::host() {
+    return impl_->host_bundle;
+}
+
+bool HeadlessBackend::outputs_ready() const {
+    return !impl_->outputs.failed();
+}
+
+bool HeadlessBackend::finish_outputs() {
+    return impl_->finish_outputs();
+}
+
+void HeadlessBackend::discard_outputs() {
+    impl_->media_finished = true;
+    impl_->outputs.abandon();
+}
 
 bool HeadlessBackend::add_script(std::string_view steps, std::string* error) {
-    const bool was_done = impl_->script_done();
-    if (!parse_script(steps, impl_->script, error)) return false;
-    if (was_done) impl_->consume_waits(impl_->now);
+    std::vector<Step> parsed;
+    if (!parse_script(steps, parsed, error)) return false;
+    Impl& d = *impl_;
+    const bool was_done = d.script_done();
+    for (Step& step : parsed) {
+        if (step.kind == Step::Kind::screenshot) {
+            step.path = common::absolute_path(step.path, d.options.start_folder);
+            std::string why;
+            if (!common::check_output(step.path, &why)) d.outputs.report(why);
+        }
+        (step.timed ? d.timed : d.script).push_back(std::move(step));
+    }
+    std::stable_sort(d.timed.begin() + static_cast<std::ptrdiff_t>(d.timed_next), d.timed.end(),
+                     [](const Step& a, const Step& b) { return a.at_ms < b.at_ms; });
+    if (was_done) d.consume_waits(d.now);
     return true;
 }
 
-const std::vector<std::string>& HeadlessBackend::trace_lines() const { return impl_->lines; }
+const std::vector<std::string>& HeadlessBackend::trace_lines() const {
+    return impl_->lines;
+}
 
 std::vector<std::string> HeadlessBackend::events(size_t from) const {
     std::vector<std::string> out;
@@ -432,11 +533,21 @@ std::vector<std::string> HeadlessBackend::events(size_t from) const {
     return out;
 }
 
-uint64_t HeadlessBackend::now_ms() const { return impl_->now; }
-const std::vector<uint8_t>& HeadlessBackend::captured_audio() const { return impl_->capture; }
-PcmFormat HeadlessBackend::captured_format() const { return impl_->capture_format; }
-Rgb HeadlessBackend::pixel(int x, int y) const { return impl_->canvas.pixel(x, y); }
-uint64_t HeadlessBackend::text_runs_drawn() const { return impl_->canvas.text_runs; }
+uint64_t HeadlessBackend::now_ms() const {
+    return impl_->now;
+}
+const std::vector<uint8_t>& HeadlessBackend::captured_audio() const {
+    return impl_->capture;
+}
+PcmFormat HeadlessBackend::captured_format() const {
+    return impl_->capture_format;
+}
+Rgb HeadlessBackend::pixel(int x, int y) const {
+    return impl_->canvas.pixel(x, y);
+}
+uint64_t HeadlessBackend::text_runs_drawn() const {
+    return impl_->canvas.text_runs;
+}
 
 bool check_script(std::string_view steps, std::string* error) {
     std::vector<Step> parsed;

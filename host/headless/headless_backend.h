@@ -35,6 +35,20 @@ struct HeadlessOptions {
     int screen_width = 1024;
     int screen_height = 768;
     bool exit_throws = false;
+    // Names the program in messages ("falar: ...").
+    std::string program_name = "zimbalot";
+    // The folder that relative output names (trace, capture, screenshot,
+    // `shot FILE`) are resolved against: the one the user started in. Empty:
+    // the current folder when the backend is built.
+    std::string start_folder;
+    // Keep every trace line and captured sample in memory too, for
+    // trace_lines(), events() and captured_audio() (in-process users such as
+    // the tests). The programs turn it off, so that a long run stays flat:
+    // the trace and the capture then only stream to their files.
+    bool keep_in_memory = true;
+    // falar -w: a capture without a single sample is not written, and is
+    // reported as a failed output.
+    bool capture_requires_samples = false;
     // See BackendOptions::folders and volume_percent.
     std::optional<ConfigFolders> folders;
     int volume_percent = 100;
@@ -45,18 +59,24 @@ public:
     explicit HeadlessBackend(HeadlessOptions options);
     ~HeadlessBackend() override;
     Host& host() override;
+    bool outputs_ready() const override;
+    // The screenshot, the capture and the trace, as at the end of a run.
+    bool finish_outputs() override;
+    void discard_outputs() override;
 
     // Appends steps to the script (same language as HeadlessOptions::script).
     // Returns false and leaves the script unchanged when a step is malformed.
     bool add_script(std::string_view steps, std::string* error = nullptr);
 
-    // Everything traced so far, one entry per line without the newline.
+    // Everything traced so far, one entry per line without the newline
+    // (with keep_in_memory).
     const std::vector<std::string>& trace_lines() const;
     // The trace lines from index `from`, without their time stamps.
     std::vector<std::string> events(size_t from = 0) const;
     uint64_t now_ms() const;
 
-    // Audio sent to the wave-out device, in the first format opened.
+    // Audio sent to the wave-out device, in the first format opened (with
+    // keep_in_memory).
     const std::vector<uint8_t>& captured_audio() const;
     PcmFormat captured_format() const;
 

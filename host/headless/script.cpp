@@ -22,13 +22,13 @@ struct KeyName {
 };
 
 constexpr KeyName named_keys[] = {
-    {"ESC", vk::escape, 27},     {"ESCAPE", vk::escape, 27}, {"ENTER", vk::enter, 13},
-    {"RETURN", vk::enter, 13},   {"SPACE", vk::space, 32},   {"TAB", vk::tab, 9},
-    {"BACKSPACE", vk::back, 8},  {"BS", vk::back, 8},        {"UP", vk::up, 0},
-    {"DOWN", vk::down, 0},       {"LEFT", vk::left, 0},      {"RIGHT", vk::right, 0},
-    {"HOME", vk::home, 0},       {"END", vk::end, 0},        {"PGUP", vk::prior, 0},
-    {"PGDN", vk::next, 0},       {"INSERT", vk::insert, 0},  {"INS", vk::insert, 0},
-    {"DELETE", vk::del, 0},      {"DEL", vk::del, 0},        {"BREAK", vk::cancel, 0},
+    {"ESC", vk::escape, 27},    {"ESCAPE", vk::escape, 27}, {"ENTER", vk::enter, 13},
+    {"RETURN", vk::enter, 13},  {"SPACE", vk::space, 32},   {"TAB", vk::tab, 9},
+    {"BACKSPACE", vk::back, 8}, {"BS", vk::back, 8},        {"UP", vk::up, 0},
+    {"DOWN", vk::down, 0},      {"LEFT", vk::left, 0},      {"RIGHT", vk::right, 0},
+    {"HOME", vk::home, 0},      {"END", vk::end, 0},        {"PGUP", vk::prior, 0},
+    {"PGDN", vk::next, 0},      {"INSERT", vk::insert, 0},  {"INS", vk::insert, 0},
+    {"DELETE", vk::del, 0},     {"DEL", vk::del, 0},        {"BREAK", vk::cancel, 0},
     {"PAUSE", vk::pause, 0},
 };
 
@@ -39,9 +39,9 @@ struct Punctuation {
     uint16_t vk;
 };
 constexpr Punctuation punctuation_keys[] = {
-    {'-', '_', 189}, {'=', '+', 187}, {'[', '{', 219}, {']', '}', 221}, {';', ':', 186},
-    {'\'', '"', 222}, {'`', '~', 192}, {'\\', '|', 220}, {',', '<', 188}, {'.', '>', 190},
-    {'/', '?', 191},
+    {'-', '_', 189}, {'=', '+', 187},  {'[', '{', 219}, {']', '}', 221},
+    {';', ':', 186}, {'\'', '"', 222}, {'`', '~', 192}, {'\\', '|', 220},
+    {',', '<', 188}, {'.', '>', 190},  {'/', '?', 191},
 };
 constexpr char shifted_digits[] = ")!@#$%^&*(";
 
@@ -242,10 +242,9 @@ bool parse_script(std::string_view steps, std::vector<Step>& out, std::string* e
         if (error) *error = "bad script step: " + what;
         return false;
     };
-    for (size_t i = 0; i < tokens.size(); ++i) {
+    const auto parse_inner = [&](size_t& i, Step& step) -> bool {
         const std::string& t = tokens[i];
         const std::string word = upper(t);
-        Step step;
         step.text = t;
         const auto need = [&](size_t count) { return i + count < tokens.size(); };
         if (word == "WAIT") {
@@ -308,6 +307,27 @@ bool parse_script(std::string_view steps, std::vector<Step>& out, std::string* e
             if (!parse_key(t, key)) return fail("unknown key or step \"" + t + "\"");
             add_press(step.messages, key, true, true);
         }
+        return true;
+    };
+    // One step from tokens[i] on; i is left on its last token.
+    const auto parse_step = [&](size_t& i, Step& step) -> bool {
+        if (upper(tokens[i]) != "AT") return parse_inner(i, step);
+        int64_t ms = 0;
+        if (i + 2 >= tokens.size() || !parse_int(tokens[i + 1], ms) || ms < 0 || ms > 100000000000)
+            return fail("at needs a virtual time in milliseconds and a step");
+        const std::string inner = upper(tokens[i + 2]);
+        if (inner == "AT" || inner == "WAIT") return fail("at needs a key or another event step");
+        const std::string text = "at " + tokens[i + 1] + " " + tokens[i + 2];
+        i += 2;
+        if (!parse_inner(i, step)) return false;
+        step.text = text;
+        step.timed = true;
+        step.at_ms = static_cast<uint64_t>(ms);
+        return true;
+    };
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        Step step;
+        if (!parse_step(i, step)) return false;
         parsed.push_back(std::move(step));
     }
     for (auto& s : parsed) out.push_back(std::move(s));

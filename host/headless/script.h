@@ -16,6 +16,10 @@ struct Step {
     uint32_t wait_ms = 0;
     std::string path;  // screenshot
     std::string text;  // the step as written, for errors
+    // `at N STEP`: delivered at virtual time N whatever the program is
+    // doing, outside the order of the other steps.
+    bool timed = false;
+    uint64_t at_ms = 0;
 };
 
 // Parses `steps`; on failure returns false and sets `error` to a message

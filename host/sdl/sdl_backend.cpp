@@ -12,6 +12,7 @@
 
 #include "host/common/canvas.h"
 #include "host/common/posix_files.h"
+#include "host/common/run_outputs.h"
 #include "host/sdl/sdl_audio.h"
 #include "host/text.h"
 
@@ -123,14 +124,20 @@ public:
           audio_(std::make_unique<SdlAudio>(linked_sdl_audio_api(),
                                             static_cast<MessageQueue&>(*this),
                                             static_cast<Trace&>(*this), files_)),
-          host_{*this, *this, *this, *audio_, *this, files_, registry_, libraries_, *this, *this} {
-        if (!options.trace_path.empty())
-            trace_.open(options.trace_path, std::ios::out | std::ios::trunc);
+          host_{*this, *this, *this, *audio_, *this, files_, registry_, libraries_, *this, *this},
+          outputs_(options.program_name) {
+        outputs_.open_trace(options.trace_path);
+        std::string error;
+        if (!options.screenshot_path.empty() &&
+            !common::check_output(options.screenshot_path, &error))
+            outputs_.report(error);
+        if (outputs_.failed()) outputs_.abandon();
         start_ticks_ = SDL_GetTicks64();
         audio_->set_volume(options.volume_percent);
     }
 
     ~SdlBackend() override {
+        finish_outputs();
         audio_->stop();
         audio_->close();
         audio_.reset();  // its devices close before SDL ends
@@ -140,18 +147,40 @@ public:
 
     static std::unique_ptr<SdlBackend> start(const BackendOptions& options) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        const std::string& name = options.program_name;
+        // A window nobody can see would play on and wait for keys forever.
+        const bool driver_asked = !options.video_driver.empty();
+        if (options.needs_display && !driver_asked && !options.display_named) {
+            std::cerr << name << ": sem tela (DISPLAY e WAYLAND_DISPLAY vazias); "
+                      << "use --headless para a simulacao\n";
+            return nullptr;
+        }
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-            // No display: keep going without one (the speech tool needs none).
             const std::string first = SDL_GetError();
+            if (options.needs_display) {
+                std::cerr << name << ": nao consigo abrir a janela: " << first << '\n';
+                return nullptr;
+            }
+            // The speech tool needs no display.
             SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
             if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-                std::cerr << "zimbalot: cannot open a window: " << first << '\n';
+                std::cerr << name << ": nao consigo abrir a janela: " << first << '\n';
                 return nullptr;
             }
         }
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const std::string video = driver ? driver : "";
+        if (options.needs_display && !driver_asked && (video == "dummy" || video == "offscreen")) {
+            std::cerr << name << ": sem tela: so ha o driver de video \"" << video << "\"\n";
+            SDL_Quit();
+            return nullptr;
+        }
         auto backend = std::unique_ptr<SdlBackend>(new SdlBackend(options));
-        if (!backend->audio_->available())
-            std::cerr << "zimbalot: no sound: " << SDL_GetError() << '\n';
+        if (!backend->audio_->available()) {
+            const std::string why = SDL_GetError();
+            std::cerr << name << ": aviso: sem dispositivo de som (" << why << "); segue sem som\n";
+            backend->event("audio-none", why);
+        }
         SDL_StartTextInput();
         return backend;
     }
@@ -516,6 +545,25 @@ private:
     }
     bool save_screenshot(const std::string& path) override { return canvas_.save_png(path); }
 
+    // ---- Backend: the requested outputs
+    bool outputs_ready() const override { return !outputs_.failed(); }
+    bool finish_outputs() override {
+        finish_screenshot();
+        return outputs_.finish();
+    }
+    void discard_outputs() override {
+        screenshot_done_ = true;
+        outputs_.abandon();
+    }
+    bool audio_available() const override { return audio_->available(); }
+
+    void finish_screenshot() {
+        if (screenshot_done_ || options_.screenshot_path.empty() || outputs_.failed()) return;
+        screenshot_done_ = true;
+        present(true);
+        outputs_.save_screenshot(canvas_, options_.screenshot_path);
+    }
+
     // ---- SoundPlayer: the picture drawn so far is shown while it plays.
     bool play_file_sync(std::string_view name) override {
         present(true);
@@ -528,21 +576,19 @@ private:
 
     // ---- Trace
     void event(std::string_view word, std::string_view args) override {
-        if (!trace_.is_open()) return;
-        trace_ << now_ms() << ' ' << word;
-        if (!args.empty()) trace_ << ' ' << cp1252_to_utf8(args);
-        trace_ << std::endl;  // a killed run keeps what it traced
+        if (!outputs_.tracing()) return;
+        std::string line = std::to_string(now_ms()) + ' ' + std::string(word);
+        if (!args.empty()) line += ' ' + cp1252_to_utf8(args);
+        // Flushed line by line, so the trace can be watched as the run goes.
+        outputs_.trace_line(line, true);
     }
 
     // ---- Process
     [[noreturn]] void exit_process(int code) override {
+        finish_screenshot();
+        if (outputs_.failed()) code = common::exit_output_failed;
         event("exit", std::to_string(code));
-        if (!options_.screenshot_path.empty()) {
-            present(true);
-            canvas_.save_png(options_.screenshot_path);
-        }
-        trace_.flush();
-        std::cout.flush();
+        if (!outputs_.finish()) code = common::exit_output_failed;
         std::exit(code);
     }
 
@@ -552,7 +598,8 @@ private:
     common::PosixLibraries libraries_;
     std::unique_ptr<SdlAudio> audio_;
     Host host_;
-    std::ofstream trace_;
+    common::RunOutputs outputs_;
+    bool screenshot_done_ = false;
     uint64_t start_ticks_ = 0;
     std::deque<Message> queue_;
 
