@@ -31,15 +31,6 @@ std::vector<char> c_string(std::string_view text) {
     return out;
 }
 
-// Blanks and control characters at both ends go.
-std::string_view trim_controls(std::string_view text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && static_cast<uint8_t>(text[first]) <= ' ') ++first;
-    while (last > first && static_cast<uint8_t>(text[last - 1]) <= ' ') --last;
-    return text.substr(first, last - first);
-}
-
 }  // namespace
 
 void build_wav_header(uint8_t* header, uint32_t rate_hz, uint16_t bits, uint32_t data_bytes,
@@ -192,7 +183,7 @@ void Engine::play_chunk() {
 }
 
 bool Engine::vedra_speak(std::string_view text) {
-    text = trim_controls(text);
+    text = trim_blanks_and_controls(text);
     if (text.empty()) return true;
     // Speaking needs a started engine; a caller that did not get one hears
     // nothing rather than a call through an empty table.

@@ -15,13 +15,8 @@ std::string_view as_text(const std::vector<uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
-// Blanks and control characters at both ends go, as the original trim does.
 std::string_view trim(std::string_view text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && static_cast<uint8_t>(text[first]) <= ' ') ++first;
-    while (last > first && static_cast<uint8_t>(text[last - 1]) <= ' ') --last;
-    return text.substr(first, last - first);
+    return trim_blanks_and_controls(text);
 }
 
 // A whole number as the files write them: decimal digits only. Signs are
@@ -92,6 +87,14 @@ constexpr std::string_view msg_bad_key = "Configuração da prosódia: chave err
 constexpr std::string_view msg_no_melody = "Prosódia: especificações ausentes";
 
 }  // namespace
+
+std::string_view trim_blanks_and_controls(std::string_view text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && static_cast<uint8_t>(text[first]) <= ' ') ++first;
+    while (last > first && static_cast<uint8_t>(text[last - 1]) <= ' ') --last;
+    return text.substr(first, last - first);
+}
 
 bool Prosody::load_prosody(host::Files& files, std::string_view path, const ShowMessage& show) {
     durations_.clear();

@@ -26,6 +26,9 @@
 
 namespace vedra {
 
+// The text without blanks and control characters at either end.
+std::string_view trim_blanks_and_controls(std::string_view text);
+
 // Shows one failure message (Windows-1252) to the user.
 using ShowMessage = std::function<void(std::string_view message)>;
 
