@@ -12,8 +12,10 @@
 #include <string>
 
 #include "app/context.h"
+#include "app/falar_engines.h"
 #include "app/falar_vedra.h"
 #include "host/backend.h"
+#include "host/espeak/runtime.h"
 #include "host/common/output_file.h"
 #include "host/common/posix_files.h"
 #include "host/common/run_outputs.h"
@@ -141,6 +143,7 @@ int parse(int argc, char** argv, Arguments& a, bool& help) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const int engine_code = app::falar_engines(argc, argv); engine_code >= 0) return engine_code;
     if (const int vedra_code = app::falar_vedra(argc, argv); vedra_code >= 0) return vedra_code;
     host::common::remove_partial_outputs_on_signals();
     Arguments args;
@@ -220,7 +223,10 @@ int main(int argc, char** argv) {
 
     int code = 0;
     {
-        app::Context context(backend->host(), argv[0]);
+        // With SAPI=S in KORALU.INI the text goes to the speech runtime's voices.
+        host::espeak::Runtime speech_runtime(backend->host());
+        app::Context context(speech_runtime.host(), argv[0]);
+        speech_runtime.register_classes(context.sapi_factory);
         speech::SpeechFrontEnd& speech = context.speech;
         if (const int error = speech.start_speech_checked(args.speed, ""); error != 0) {
             for (const std::string& line : speech.start_failure_lines(error))

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "app/zimbalot.h"
 #include "host/backend.h"
+#include "host/espeak/runtime.h"
 #include "host/common/output_file.h"
 #include "host/common/posix_files.h"
 #include "host/common/run_outputs.h"
@@ -174,7 +175,10 @@ int main(int argc, char** argv) {
     auto backend = host::make_backend(options);
     if (!backend) return 1;
     if (!backend->outputs_ready()) return host::common::exit_output_failed;
-    app::Context context(backend->host(), options.program_path);
+    // The speech runtime takes its own messages before the program sees them.
+    host::espeak::Runtime speech_runtime(backend->host());
+    app::Context context(speech_runtime.host(), options.program_path);
+    speech_runtime.register_classes(context.sapi_factory);
     context.window.set_kiosk(settings.kiosk);
     app::run_zimbalot(context);
 }
