@@ -157,9 +157,9 @@ TEST(Synthesis, NoClickAtTheJoins) {
 
 TEST(Synthesis, GoldenSamples) {
     // Regenerate when the voice database or the synthesis changes on purpose.
-    const uint64_t expected[] = {14601529075873405970ull, 8034494751498438124ull,
-                                 14162471375404230525ull, 18003019099246475881ull,
-                                 9335573307102650480ull};
+    const uint64_t expected[] = {14148868623178828180ull, 9783164562613119548ull,
+                                 15980232155275113037ull, 9609114854803103010ull,
+                                 3059974197487592737ull};
     for (size_t i = 0; i < std::size(kSentences); ++i) {
         const auto out = speak(kSentences[i]);
         EXPECT_EQ(fnv1a(out), expected[i]) << "sentence " << i << ": " << out.size() << " samples";

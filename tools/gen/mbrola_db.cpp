@@ -11,8 +11,9 @@ namespace gen {
 namespace {
 
 // Slow and flat: long steady middles to cut in, and one known pitch so that
-// the pitch marks fall every period.
-const VoiceStyle kCarrierStyle{120, 25, 0};
+// the pitch marks fall every period. The pitch (about 119 Hz) is near the
+// melody VEDRA asks for, so that periods are seldom repeated or dropped.
+const VoiceStyle kCarrierStyle{120, 75, 0};
 constexpr double kPadMs = 40;  // silence kept on the pause side of "_x" and "x_"
 
 bool is_vowel(const std::string& s) {
