@@ -17,9 +17,10 @@
 #include "host/backend.h"
 #include "host/espeak/runtime.h"
 #include "host/common/output_file.h"
-#include "host/common/posix_files.h"
 #include "host/common/run_outputs.h"
+#include "host/common/posix_files.h"
 #include "host/headless/headless_backend.h"
+#include "host/sdl/speaker_backend.h"
 #include "host/text.h"
 
 namespace {
@@ -211,7 +212,7 @@ int main(int argc, char** argv) {
         options.trace_path = host::common::absolute_path(args.trace_path, start_folder);
         options.program_path = argv[0];
         options.folders = args.folders;
-        backend = host::make_backend(options);
+        backend = host::sdl::make_speaker_backend(options);
         if (!backend) return 1;
         if (!backend->audio_available()) {
             backend->finish_outputs();  // the trace tells "audio-none"

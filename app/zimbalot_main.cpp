@@ -14,8 +14,8 @@
 #include "host/backend.h"
 #include "host/espeak/runtime.h"
 #include "host/common/output_file.h"
-#include "host/common/posix_files.h"
 #include "host/common/run_outputs.h"
+#include "host/common/posix_files.h"
 #include "host/headless/headless_backend.h"
 
 namespace {

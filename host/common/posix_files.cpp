@@ -21,13 +21,13 @@
 #ifndef ZIMBALOT_INSTALL_DATA_DIR
 #define ZIMBALOT_INSTALL_DATA_DIR ""
 #endif
-
 #ifndef ZIMBALOT_INSTALL_PREFIX
 #define ZIMBALOT_INSTALL_PREFIX "/usr/local"
 #endif
 #ifndef ZIMBALOT_SYSCONF_DIR
 #define ZIMBALOT_SYSCONF_DIR "etc"
 #endif
+
 namespace host::common {
 namespace {
 
