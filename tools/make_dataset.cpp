@@ -332,6 +332,22 @@ void make_vedra(const fs::path& data, const fs::path& out) {
         copy_as_cp1252(data / "vedra" / name, folder / name);
 }
 
+// VEDRA's own voice database, where the registry stand-in looks for a voice
+// that no MBROLA installation provides: mbrola/<voice>/<voice>.
+void make_mbrola(const fs::path& data, const fs::path& out) {
+    std::string text;
+    if (!read_text_file((data / "vedra" / "fonemas.txt").string(), text))
+        fail("cannot read vedra/fonemas.txt");
+    Voice voice;
+    if (!voice.start()) fail("a voz pt-br do espeak-ng não inicia");
+    mbrola::Database db;
+    std::string error;
+    if (!build_diphone_database(voice, read_inventory(text), db, error)) fail(error);
+    const fs::path folder = out / "mbrola" / "br4";
+    fs::create_directories(folder);
+    write_or_fail(folder / "br4", mbrola::encode_database(db));
+}
+
 int verify(const fs::path& stamps, const fs::path& out, char** parts, int count) {
     for (int i = 0; i < count; ++i) {
         const std::string part = parts[i];
@@ -350,22 +366,6 @@ int verify(const fs::path& stamps, const fs::path& out, char** parts, int count)
         if (error) fail("cannot touch " + trigger.string());
     }
     return 0;
-}
-
-// VEDRA's own voice database, where the registry stand-in looks for a voice
-// that no MBROLA installation provides: mbrola/<voice>/<voice>.
-void make_mbrola(const fs::path& data, const fs::path& out) {
-    std::string text;
-    if (!read_text_file((data / "vedra" / "fonemas.txt").string(), text))
-        fail("cannot read vedra/fonemas.txt");
-    Voice voice;
-    if (!voice.start()) fail("a voz pt-br do espeak-ng não inicia");
-    mbrola::Database db;
-    std::string error;
-    if (!build_diphone_database(voice, read_inventory(text), db, error)) fail(error);
-    const fs::path folder = out / "mbrola" / "br4";
-    fs::create_directories(folder);
-    write_or_fail(folder / "br4", mbrola::encode_database(db));
 }
 
 }  // namespace
