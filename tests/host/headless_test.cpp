@@ -141,6 +141,27 @@ TEST(HeadlessAudio, BlocksAreReportedDoneAfterTheirDurationAndCapturedExactly) {
     EXPECT_EQ(events[1], "wave-block 11025");
 }
 
+// An engine's busy test posts itself a wake-up before every wait; the poll
+// must still see its audio finish instead of spinning at one instant.
+TEST(HeadlessAudio, APollThatPostsWakeUpsLetsVirtualTimeReachTheAudio) {
+    testsupport::Headless h;
+    host::Host& host = h.host();
+    ASSERT_EQ(host.wave_out.open({16000, 16, 1}), 0);
+    std::vector<uint8_t> block(32000);
+    ASSERT_EQ(host.wave_out.write(7, block.data(), block.size()), 0);
+    host::Message wake;
+    wake.kind = MessageKind::user;
+    wake.user_id = host::wake_engine;
+    bool done = false;
+    for (int polls = 0; !done && polls < 1000; ++polls) {
+        host.messages.post_message(wake);
+        host.messages.wait_message();
+        for (const auto& m : drain(host)) done = done || m.kind == MessageKind::wave_done;
+    }
+    EXPECT_TRUE(done);
+    EXPECT_EQ(host.clock.now_ms(), 1000u);
+}
+
 TEST(HeadlessSound, SynchronousSoundsTakeTheirDurationInVirtualTime) {
     testsupport::Headless h;
     const std::string dir = testsupport::make_temp_dir("snd");
