@@ -772,16 +772,26 @@ Host& Runtime::host() {
 }
 
 bool Runtime::register_classes(sapi::Factory& factory) {
-    impl_->synth = Synth::instance();
-    if (!impl_->synth) return false;
     Impl& rt = *impl_;
+    // espeak-ng starts when the first voice object is made, not here: most
+    // runs never use these classes and should not pay for its start-up.
+    auto with_voices = [&rt](sapi::Factory::Creator make) -> sapi::Factory::Creator {
+        return [&rt, make](const Guid& iid, void** out) {
+            if (!rt.synth) rt.synth = Synth::instance();
+            if (!rt.synth) {
+                if (out) *out = nullptr;
+                return sapi::e_fail;
+            }
+            return make(iid, out);
+        };
+    };
     for (const sapi::Sapi5Classes& library : {sapi::sapi5_library, sapi::sapi54_library}) {
-        factory.register_class(library.voice, creator<Voice>(rt, factory));
-        factory.register_class(library.file_stream, creator<FileStream>(rt));
+        factory.register_class(library.voice, with_voices(creator<Voice>(rt, factory)));
+        factory.register_class(library.file_stream, with_voices(creator<FileStream>(rt)));
     }
-    factory.register_class(sapi::clsid_tts_enumerator, creator<Enumerator>(rt));
+    factory.register_class(sapi::clsid_tts_enumerator, with_voices(creator<Enumerator>(rt)));
     factory.register_class(sapi::clsid_mm_audio_dest, creator<MultiMediaDest>());
-    factory.register_class(sapi::clsid_audio_dest_file, creator<AudioDestFile>(rt));
+    factory.register_class(sapi::clsid_audio_dest_file, with_voices(creator<AudioDestFile>(rt)));
     return true;
 }
 

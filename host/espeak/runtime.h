@@ -29,8 +29,10 @@ public:
     Host& host();
 
     // Registers the voice and file stream classes of both SAPI 5 libraries
-    // and the SAPI 4 enumerator and audio destinations. False, with nothing
-    // registered, when espeak-ng cannot start or has no voice.
+    // and the SAPI 4 enumerator and audio destinations; returns true. espeak-ng
+    // starts when the first object that needs it is made: when it cannot start
+    // or has no voice, making that object fails (E_FAIL), so the clients fall
+    // back as they do without a runtime.
     bool register_classes(sapi::Factory& factory);
 
     struct Impl;
