@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <cstring>
 #include <iostream>
 #include <iterator>
 #include <limits>
@@ -90,6 +91,10 @@ struct Arguments {
 // 0 to go on, otherwise the exit code.
 int parse(int argc, char** argv, Arguments& a, bool& help) {
     bool only_text = false;
+    // The text is at most every argument joined: held once, never regrown.
+    size_t arguments_length = 0;
+    for (int i = 1; i < argc; ++i) arguments_length += std::strlen(argv[i]) + 1;
+    a.text.reserve(arguments_length);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const auto value = [&](std::string& out) {
@@ -187,6 +192,7 @@ int main(int argc, char** argv) {
     }
     if (!args.text_given) return bad_arguments("falta o texto");
     const std::string text = host::utf8_to_cp1252(args.text);
+    std::string().swap(args.text);  // a long text is held once, not twice
 
     // Printing and writing a file need no real device: the simulation runs
     // them on its virtual clock, without a window.

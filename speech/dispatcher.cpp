@@ -113,7 +113,10 @@ void SpeechFrontEnd::speak_punctuation(std::string_view text) {
 
 void SpeechFrontEnd::speak(std::string_view text_in) {
     State& s = *state_;
-    std::string text(text_in);
+    // Room for the space appended below, so a long text is not copied twice.
+    std::string text;
+    text.reserve(text_in.size() + 1);
+    text.assign(text_in);
 
     if (collect_mode) {
         if (!text.empty()) {
