@@ -213,6 +213,8 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
         return true;
     }
 
+    uint64_t spin_idle_ms = 0;
+
     bool only_wake_ups() const {
         for (const Message& m : queue)
             if (m.kind != MessageKind::user ||
@@ -223,12 +225,15 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
 
     void wait_message() override {
         // An engine's busy test posts a wake-up before each wait, so on a real
-        // machine that loop spins while real time passes. Virtual time passes
-        // only by events: a wait that finds nothing but wake-ups lets the next
-        // one happen (or 1 ms go by, up to the idle limit, when none is due).
-        if (!queue.empty() && only_wake_ups() && !next_event()) {
-            ++now;
-            if (++idle_ms > options.idle_limit_ms) script_end();
+        // machine that loop spins while real time passes. Here each such spin
+        // costs 1 virtual ms, so the engine's sound finishes and scripted keys
+        // come at their time; with nothing scheduled the idle limit ends it.
+        if (!queue.empty() && only_wake_ups()) {
+            const bool nothing_due =
+                audio_due() == never && step_due() == never && timed_due() == never;
+            sleep_ms(1);
+            if (nothing_due && ++spin_idle_ms > options.idle_limit_ms) script_end();
+            if (!nothing_due) spin_idle_ms = 0;
         }
         while (queue.empty())
             if (!next_event()) script_end();

@@ -153,7 +153,7 @@ TEST(HeadlessAudio, APollThatPostsWakeUpsLetsVirtualTimeReachTheAudio) {
     wake.kind = MessageKind::user;
     wake.user_id = host::wake_engine;
     bool done = false;
-    for (int polls = 0; !done && polls < 1000; ++polls) {
+    for (int polls = 0; !done && polls < 5000; ++polls) {
         host.messages.post_message(wake);
         host.messages.wait_message();
         for (const auto& m : drain(host)) done = done || m.kind == MessageKind::wave_done;
