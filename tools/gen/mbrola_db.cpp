@@ -19,6 +19,10 @@ constexpr double kPadMs = 40;  // silence kept on the pause side of "_x" and "x_
 bool is_vowel(const std::string& s) {
     return !s.empty() && std::string("aeEioOu").find(s[0]) != std::string::npos;
 }
+// The reduced final a: said unstressed, as at the end of a word.
+bool is_reduced(const std::string& s) {
+    return s == "a@";
+}
 bool is_unvoiced_stop(const std::string& s) {
     return s == "p" || s == "t" || s == "k" || s == "tS";
 }
@@ -151,6 +155,7 @@ std::string espeak_phoneme(const std::string& symbol) {
         {"o", "o"},
         {"O", "O"},
         {"u", "u"},
+        {"a@", "&"},
         {"a~", "&~"},
         {"e~", "e~"},
         {"i~", "i~"},
@@ -252,8 +257,16 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
     const long pad = std::lround(kPadMs * kDiphoneRateHz / 1000);
     std::vector<Cut> cuts;
     std::vector<std::pair<uint16_t, uint16_t>> pairs;
-    for (size_t l = 0; l < symbols.size(); ++l) {
-        for (size_t r = 0; r < symbols.size(); ++r) {
+    // The voice carries some state from one carrier to the next, so the pairs
+    // of the reduced vowel are said last: the others come out as without it.
+    std::vector<std::pair<size_t, size_t>> order;
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t l = 0; l < symbols.size(); ++l)
+            for (size_t r = 0; r < symbols.size(); ++r)
+                if ((is_reduced(symbols[l]) || is_reduced(symbols[r])) == (pass == 1))
+                    order.emplace_back(l, r);
+    for (const auto& [l, r] : order) {
+        {
             const std::string& x = symbols[l];
             const std::string& y = symbols[r];
             Cut cut;
@@ -264,10 +277,15 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
                 // "a x y a", with "t" beside a vowel so that vowels do not merge;
                 // the stress on the pair's first vowel keeps it full.
                 std::vector<std::string> carrier;
-                if (x == "_")
+                if (x == "_") {
                     carrier.push_back("_:");
-                else
+                } else if (is_reduced(x)) {
+                    // A stressed syllable before it, as in a word's last one.
+                    carrier.push_back("a");
+                    carrier.push_back("t");
+                } else {
                     carrier.push_back(is_vowel(x) ? "t" : "a");
+                }
                 const size_t first = carrier.size();
                 if (x != "_") carrier.push_back(espeak_phoneme(x));
                 if (y != "_") carrier.push_back(espeak_phoneme(y));
@@ -278,9 +296,11 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
                 std::string input = "[[";
                 bool stressed = false;
                 for (size_t i = 0; i < carrier.size(); ++i) {
-                    const bool vowel_here = (i == first && x != "_" && is_vowel(x)) ||
-                                            (i == first + (x != "_") && y != "_" && is_vowel(y)) ||
-                                            (i == carrier.size() - 1 && carrier[i] == "a");
+                    const bool vowel_here =
+                        (i == first && x != "_" && is_vowel(x) && !is_reduced(x)) ||
+                        (i == first + (x != "_") && y != "_" && is_vowel(y) && !is_reduced(y)) ||
+                        (i == carrier.size() - 1 && carrier[i] == "a") ||
+                        (i == 0 && carrier[0] == "a" && (is_reduced(x) || is_reduced(y)));
                     if (!stressed && vowel_here) {
                         input += "'";
                         stressed = true;
@@ -305,8 +325,8 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
                     error = x + "-" + y + ": " + error;
                     return false;
                 }
-                const size_t xi = (x == "_") ? 0 : 1;  // index in `spoken`
-                const size_t yi = (x == "_") ? 0 : (y == "_" ? spoken.size() : 2);
+                const size_t xi = (x == "_") ? 0 : first;  // index in `spoken`
+                const size_t yi = (x == "_") ? 0 : (y == "_" ? spoken.size() : first + 1);
                 long from = 0, to = 0, boundary = 0;
                 if (x == "_") {
                     boundary = starts[yi];
@@ -359,6 +379,21 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
             pairs.emplace_back(static_cast<uint16_t>(l), static_cast<uint16_t>(r));
         }
     }
+    // Back in the order of the pairs.
+    std::vector<size_t> by_pair(cuts.size());
+    for (size_t i = 0; i < by_pair.size(); ++i) by_pair[i] = i;
+    std::sort(by_pair.begin(), by_pair.end(),
+              [&](size_t a, size_t b) { return pairs[a] < pairs[b]; });
+    {
+        std::vector<Cut> sorted_cuts;
+        std::vector<std::pair<uint16_t, uint16_t>> sorted_pairs;
+        for (size_t i : by_pair) {
+            sorted_cuts.push_back(std::move(cuts[i]));
+            sorted_pairs.push_back(pairs[i]);
+        }
+        cuts = std::move(sorted_cuts);
+        pairs = std::move(sorted_pairs);
+    }
     // Level each phoneme: its edges in every diphone are brought to the
     // phoneme's median level, with a ramp across the diphone.
     const long edge = std::lround(2 * period);
@@ -368,8 +403,12 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
         const auto& c = cuts[i].samples;
         edges[i] = {rms(c, 0, edge),
                     rms(c, static_cast<long>(c.size()) - edge, static_cast<long>(c.size()))};
-        levels[pairs[i].first].push_back(edges[i].first);
-        levels[pairs[i].second].push_back(edges[i].second);
+        // The reduced vowel's carriers say their other phoneme off the stress:
+        // they would pull its level down.
+        const bool x_reduced = is_reduced(symbols[pairs[i].first]);
+        const bool y_reduced = is_reduced(symbols[pairs[i].second]);
+        if (x_reduced || !y_reduced) levels[pairs[i].first].push_back(edges[i].first);
+        if (y_reduced || !x_reduced) levels[pairs[i].second].push_back(edges[i].second);
     }
     std::vector<double> median(symbols.size(), 0);
     for (size_t p = 0; p < symbols.size(); ++p) {
