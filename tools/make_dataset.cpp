@@ -309,7 +309,10 @@ void make_diphones(const fs::path& data, const fs::path& out) {
     if (!voice.start()) fail("a voz pt-br do espeak-ng não inicia");
     for (const auto& row : read_table(data / "bancos.txt")) {
         if (row.size() < 2) fail("bancos.txt: linha curta");
-        const VoiceStyle style{std::stoi(row[1]), 50, 20};
+        // An optional third column raises the pitch: the player's shortening
+        // looks for pitch periods of 80 to 130 samples, so a bank meant for it
+        // is recorded high enough that every period falls in that window.
+        const VoiceStyle style{std::stoi(row[1]), row.size() > 2 ? std::stoi(row[2]) : 50, 20};
         Bank bank;
         for (const std::string& name : units) {
             const Samples s = synthesise_unit(voice, name, style);
