@@ -157,9 +157,9 @@ TEST(Synthesis, NoClickAtTheJoins) {
 
 TEST(Synthesis, GoldenSamples) {
     // Regenerate when the voice database or the synthesis changes on purpose.
-    const uint64_t expected[] = {14148868623178828180ull, 9783164562613119548ull,
-                                 15980232155275113037ull, 9609114854803103010ull,
-                                 3059974197487592737ull};
+    const uint64_t expected[] = {13491391240072408087ull, 6518434958366507705ull,
+                                 16997778640414705201ull, 12456860027600221022ull,
+                                 2739887070741794590ull};
     for (size_t i = 0; i < std::size(kSentences); ++i) {
         const auto out = speak(kSentences[i]);
         EXPECT_EQ(fnv1a(out), expected[i]) << "sentence " << i << ": " << out.size() << " samples";

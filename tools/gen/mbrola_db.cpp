@@ -19,9 +19,9 @@ constexpr double kPadMs = 40;  // silence kept on the pause side of "_x" and "x_
 bool is_vowel(const std::string& s) {
     return !s.empty() && std::string("aeEioOu").find(s[0]) != std::string::npos;
 }
-// The reduced final a: said unstressed, as at the end of a word.
+// The reduced final vowels: said unstressed, as at the end of a word.
 bool is_reduced(const std::string& s) {
-    return s == "a@";
+    return s == "a@" || s == "i@" || s == "u@";
 }
 bool is_unvoiced_stop(const std::string& s) {
     return s == "p" || s == "t" || s == "k" || s == "tS";
@@ -156,6 +156,8 @@ std::string espeak_phoneme(const std::string& symbol) {
         {"O", "O"},
         {"u", "u"},
         {"a@", "&"},
+        {"i@", "y"},
+        {"u@", "U"},
         {"a~", "&~"},
         {"e~", "e~"},
         {"i~", "i~"},
@@ -309,6 +311,8 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
                     // consonants into one ("t" "s" would become "ts").
                     if (i == first + 1 && x != "_" && y != "_" && !is_vowel(x) && !is_vowel(y))
                         input += "-";
+                    // Nor a vowel and a reduced one into a diphthong ("aU").
+                    if (i == first + 1 && x != "_" && is_vowel(x) && is_reduced(y)) input += "-";
                     input += carrier[i];
                 }
                 input += "]]";
