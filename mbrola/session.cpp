@@ -185,8 +185,7 @@ int Session::handle_line(std::string_view line) {
         std::string text(line);
         text += '\n';
         if (!os::write_all(child_, text, child_output_, child_errors_)) {
-            const os::Exit exit = os::finish(child_, false);
-            return child_failure(exit);
+            return child_failure(end_after_failed_write());
         }
         return 0;
     }
@@ -245,10 +244,8 @@ int Session::flush() {
         return 1;
     }
     if (child_.pid < 0 || child_draining_) return 1;
-    if (!os::write_all(child_, "#\n", child_output_, child_errors_)) {
-        const os::Exit exit = os::finish(child_, false);
-        return child_failure(exit);
-    }
+    if (!os::write_all(child_, "#\n", child_output_, child_errors_))
+        return child_failure(end_after_failed_write());
     os::close_input(child_);
     child_draining_ = true;
     return 1;
@@ -358,6 +355,15 @@ void Session::stop_child(bool kill) {
         child_output_.clear();
         child_read_at_ = 0;
     }
+}
+
+// The program stopped reading, most likely because it has ended: what it
+// printed on its way out says why, so read it before the pipes close.
+os::Exit Session::end_after_failed_write() {
+    for (int i = 0; i < 50; ++i)
+        if (os::read_some(child_, child_output_, child_errors_, 100) != os::ReadResult::kData)
+            break;
+    return os::finish(child_, false);
 }
 
 int Session::child_failure(const os::Exit& exit) {

@@ -76,6 +76,7 @@ private:
     int finish_draining();
     void stop_child(bool kill);
     int child_failure(const os::Exit& exit);
+    os::Exit end_after_failed_write();
     std::vector<std::string> child_arguments() const;
 
     Mode mode_ = Mode::kClosed;
