@@ -4,10 +4,6 @@
 // the peak must not grow with the text (goal: within 10 % from 20 KB to
 // 200 KB, and at most 25 MB).
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,26 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/child_process.h"
+
 namespace {
 
 // Peak resident set of one run of the program in KB; negative when it failed.
 long peak_rss_kb(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
     rusage usage{};
-    if (child < 0 || wait4(child, &status, 0, &usage) != child) return -1;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-    return usage.ru_maxrss;
+    return bench::run_to_end(arguments, usage) ? usage.ru_maxrss : -1;
 }
 
 // The shipped check sentences, repeated to `length` bytes, as words.

@@ -3,10 +3,6 @@
 // the median of each and their ratio (falar / espeak-ng; the goal is at most
 // 1). Both read the shipped data; the outputs go to a temporary folder.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,25 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/child_process.h"
+
 namespace {
 
 // CPU milliseconds of one run of the program; negative when it failed.
 double cpu_ms(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
     rusage usage{};
-    if (child < 0 || wait4(child, &status, 0, &usage) != child) return -1;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    if (!bench::run_to_end(arguments, usage)) return -1;
     const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
