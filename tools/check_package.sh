@@ -35,7 +35,7 @@ trap 'rm -rf "$stage"' EXIT
 dpkg-deb -x "$deb" "$stage"
 appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml || status=1
 # "Kids" is the category the program's users look under, though the menu
-# specification does not list it; any other complaint counts.
+# standard does not list it; any other complaint counts.
 if desktop_out=$(desktop-file-validate "$stage"/usr/share/applications/*.desktop 2>&1 | grep -v '"Kids"' | grep -v 'hint:'); [ -n "$desktop_out" ]; then
   echo "$desktop_out"; status=1
 fi
