@@ -8,8 +8,20 @@
 #include <iostream>
 
 #include "host/common/canvas.h"
+#include "host/text.h"
 
 namespace host::common {
+
+std::string trace_line_text(uint64_t time_ms, std::string_view word, std::string_view args) {
+    std::string line = std::to_string(time_ms);
+    line.push_back(' ');
+    line.append(word);
+    if (!args.empty()) {
+        line.push_back(' ');
+        line.append(cp1252_to_utf8(args));
+    }
+    return line;
+}
 
 void RunOutputs::report(const std::string& error) {
     failed_ = true;

@@ -3,6 +3,7 @@
 // OutputFile, and every failure is told once on standard error, as
 // "<program>: nao consigo gravar <file>: <reason>".
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,10 @@ class Canvas;
 
 // Exit code of a run whose output could not be written.
 constexpr int exit_output_failed = 4;
+
+// One trace line as every backend writes it: the time in ms, the event word
+// and, when there are any, its arguments (Windows-1252, shown as UTF-8).
+std::string trace_line_text(uint64_t time_ms, std::string_view word, std::string_view args);
 
 class RunOutputs {
 public:

@@ -96,13 +96,7 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
 
     // ---- trace
     void event(std::string_view word, std::string_view args) override {
-        std::string line = std::to_string(now);
-        line.push_back(' ');
-        line.append(word);
-        if (!args.empty()) {
-            line.push_back(' ');
-            line.append(cp1252_to_utf8(args));
-        }
+        std::string line = common::trace_line_text(now, word, args);
         if (outputs.tracing())
             outputs.trace_line(line);
         else if (trace_out)

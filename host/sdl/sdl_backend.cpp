@@ -577,10 +577,8 @@ private:
     // ---- Trace
     void event(std::string_view word, std::string_view args) override {
         if (!outputs_.tracing()) return;
-        std::string line = std::to_string(now_ms()) + ' ' + std::string(word);
-        if (!args.empty()) line += ' ' + cp1252_to_utf8(args);
         // Flushed line by line, so the trace can be watched as the run goes.
-        outputs_.trace_line(line, true);
+        outputs_.trace_line(common::trace_line_text(now_ms(), word, args), true);
     }
 
     // ---- Process
