@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cctype>
 
 #include "host/files.h"
@@ -14,7 +15,9 @@ bool same_name(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -22,15 +25,17 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-std::string finish(std::string_view value, size_t buffer_size) {
-    value = trim(value);
+// One pair of surrounding quotes removed, then the buffer's limit.
+std::string unquote_and_cut(std::string_view value, size_t buffer_size) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
+        value.back() == value.front())
         value = value.substr(1, value.size() - 2);
-    }
     const size_t limit = buffer_size == 0 ? 0 : buffer_size - 1;
-    if (value.size() > limit) value = value.substr(0, limit);
-    return std::string(value);
+    return std::string(value.substr(0, std::min(value.size(), limit)));
+}
+
+std::string finish(std::string_view value, size_t buffer_size) {
+    return unquote_and_cut(trim(value), buffer_size);
 }
 
 bool is_bare_name(std::string_view file) {
@@ -64,7 +69,8 @@ std::optional<std::string> find_profile_value(std::string_view content, std::str
         if (!in_section) continue;
         const size_t equals = line.find('=');
         if (equals == std::string_view::npos) continue;
-        if (same_name(trim(line.substr(0, equals)), key)) return std::string(line.substr(equals + 1));
+        if (same_name(trim(line.substr(0, equals)), key))
+            return std::string(line.substr(equals + 1));
     }
     return std::nullopt;
 }
@@ -79,8 +85,9 @@ std::vector<std::string> Files::profile_layers(std::string_view bare_name) {
 std::string read_profile_string(Files& files, std::string_view file, std::string_view section,
                                 std::string_view key, std::string_view fallback,
                                 size_t buffer_size) {
-    const std::vector<std::string> layers =
-        is_bare_name(file) ? files.profile_layers(file) : std::vector<std::string>{std::string(file)};
+    const std::vector<std::string> layers = is_bare_name(file)
+                                                ? files.profile_layers(file)
+                                                : std::vector<std::string>{std::string(file)};
     std::vector<uint8_t> bytes;
     for (const std::string& path : layers) {
         if (!files.read_whole(path, bytes)) continue;
@@ -88,7 +95,10 @@ std::string read_profile_string(Files& files, std::string_view file, std::string
         if (const auto value = find_profile_value(content, section, key))
             return finish(*value, buffer_size);
     }
-    return finish(fallback, buffer_size);
+    // The system's reader drops only the fallback's trailing spaces; leading
+    // blanks and tabs are kept as the caller wrote them.
+    while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
+    return unquote_and_cut(fallback, buffer_size);
 }
 
 }  // namespace host
