@@ -243,16 +243,23 @@ private:
 
 // ---- SAPI 4
 
-// The clients' notification sinks as real COM objects for the engines.
-class NotifySink final : public abi::ITTSNotifySinkA {
+// The clients' notification sinks as real COM objects for the engines: the
+// reference counting and interface query they share.
+template <class Interface, class Mirror>
+class SinkBridge : public Interface {
 public:
-    explicit NotifySink(sapi::TtsNotifySinkA* sink) : sink_(sink) { sink_->AddRef(); }
+    SinkBridge(Mirror* sink, const sapi::Guid& iid) : sink_(sink), iid_(iid) { sink_->AddRef(); }
+    // Declared after the interface's slots, so the engines' view is unchanged.
+    virtual ~SinkBridge() { sink_->Release(); }
+    SinkBridge(const SinkBridge&) = delete;
+    SinkBridge& operator=(const SinkBridge&) = delete;
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         const sapi::Guid asked = from_guid(iid);
-        if (asked == sapi::iid_iunknown || asked == sapi::iid_itts_notify_sink_a) {
+        if (asked == sapi::iid_iunknown || asked == iid_) {
             AddRef();
-            *out = static_cast<abi::ITTSNotifySinkA*>(this);
+            *out = static_cast<Interface*>(this);
             return S_OK;
         }
         *out = nullptr;
@@ -263,12 +270,22 @@ public:
     }
     ULONG STDMETHODCALLTYPE Release() override {
         const LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) {
-            sink_->Release();
-            delete this;
-        }
+        if (left == 0) delete this;
         return static_cast<ULONG>(left);
     }
+
+protected:
+    Mirror* sink_;
+
+private:
+    sapi::Guid iid_;
+    LONG refs_ = 1;
+};
+
+class NotifySink final : public SinkBridge<abi::ITTSNotifySinkA, sapi::TtsNotifySinkA> {
+public:
+    explicit NotifySink(sapi::TtsNotifySinkA* sink)
+        : SinkBridge(sink, sapi::iid_itts_notify_sink_a) {}
     HRESULT STDMETHODCALLTYPE AttribChanged(DWORD attribute) override {
         return sink_->AttribChanged(attribute);
     }
@@ -280,37 +297,12 @@ public:
                                      abi::TTSMOUTH*) override {
         return sink_->Visual(time, phoneme, english, hints, nullptr);
     }
-
-private:
-    sapi::TtsNotifySinkA* sink_;
-    LONG refs_ = 1;
 };
 
-class BufNotifySink final : public abi::ITTSBufNotifySink {
+class BufNotifySink final : public SinkBridge<abi::ITTSBufNotifySink, sapi::TtsBufNotifySink> {
 public:
-    explicit BufNotifySink(sapi::TtsBufNotifySink* sink) : sink_(sink) { sink_->AddRef(); }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        const sapi::Guid asked = from_guid(iid);
-        if (asked == sapi::iid_iunknown || asked == sapi::iid_itts_buf_notify_sink) {
-            AddRef();
-            *out = static_cast<abi::ITTSBufNotifySink*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&refs_));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) {
-            sink_->Release();
-            delete this;
-        }
-        return static_cast<ULONG>(left);
-    }
+    explicit BufNotifySink(sapi::TtsBufNotifySink* sink)
+        : SinkBridge(sink, sapi::iid_itts_buf_notify_sink) {}
     HRESULT STDMETHODCALLTYPE TextDataDone(abi::QWORD time, DWORD flags) override {
         return sink_->TextDataDone(time, flags);
     }
@@ -323,10 +315,6 @@ public:
     HRESULT STDMETHODCALLTYPE WordPosition(abi::QWORD time, DWORD position) override {
         return sink_->WordPosition(time, position);
     }
-
-private:
-    sapi::TtsBufNotifySink* sink_;
-    LONG refs_ = 1;
 };
 
 // A sink of the clients as the real object an engine takes, by its

@@ -6,12 +6,15 @@
 #   tests/win32/gui_smoke.sh build-win64/app/zimbalot.exe OUT
 # Needs wine, Xvfb (xvfb-run), xdotool and ImageMagick's import.
 set -eu
+here=$(dirname "$(realpath "$0")")
 exe=$(realpath "$1")
 out=$(realpath -m "$2")
 mkdir -p "$out"
-rm -f "$out"/program.png "$out"/desktop-*.png "$out"/trace.txt
+rm -f "$out"/program.png "$out"/desktop-*.png "$out"/trace.txt "$out"/.trace.txt.*.part
 cd "$out"
 export WINEDEBUG=-all
+# Sound goes to ALSA's null device: the program really waits for its sounds.
+export ALSA_CONFIG_PATH="$here/asound-null.conf"
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   set -eu
   wait_for() {  # a trace line, at most 60 s
