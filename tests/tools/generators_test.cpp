@@ -5,6 +5,8 @@
 #ifdef ZIMBALOT_MAKE_DATASET
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "picture/pcx.h"
@@ -162,6 +164,25 @@ TEST(Bank, UnitNamesBecomeTheVoicesPhonemes) {
     bool vowel = true;
     EXPECT_EQ(gen::unit_phonemes("KA", vowel), "");
     EXPECT_EQ(gen::unit_phonemes("$", vowel), "");
+}
+
+// Units cut from loud and quiet carrier words (open a, close i and u, a nasal,
+// a fricative onset) reach one level, and none clips the 8-bit range.
+TEST(Bank, UnitsFromTheVoiceShareOneLevelWithoutClipping) {
+    gen::Voice voice;
+    if (!voice.start()) GTEST_SKIP() << "no pt-br voice";
+    float lowest = 1, highest = 0;
+    for (const char* name : {"$A", "$I", "$U", "$MA", "$SI", "$NHU", "$KOTIL", "$BECIRC"}) {
+        const gen::Samples s = gen::synthesise_unit(voice, name, gen::VoiceStyle{160, 50, 50});
+        ASSERT_FALSE(s.data.empty()) << name;
+        float peak = 0;
+        for (float v : s.data) peak = std::max(peak, std::fabs(v));
+        EXPECT_LT(peak, 0.99f) << name;
+        lowest = std::min(lowest, peak);
+        highest = std::max(highest, peak);
+    }
+    EXPECT_GT(lowest, 0.5f);
+    EXPECT_LT(highest / lowest, 1.6f);
 }
 
 TEST(Bank, IndexIsSortedWithLengthsAndOffsets) {
