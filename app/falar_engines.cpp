@@ -8,9 +8,8 @@
 
 #include "app/context.h"
 #include "host/backend.h"
-#include "host/espeak/runtime.h"
 #include "host/headless/headless_backend.h"
-#include "host/sdl/speaker_backend.h"
+#include "host/native.h"
 #include "host/text.h"
 
 namespace app {
@@ -48,7 +47,7 @@ int refuse(const std::string& message) {
 
 }  // namespace
 
-int falar_engines(int argc, char** argv) {
+int falar_engines(int argc, char** argv, const host::ConfigFolders& folders) {
     int type = -1;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--") break;
@@ -97,22 +96,24 @@ int falar_engines(int argc, char** argv) {
     std::unique_ptr<host::Backend> backend;
     if (!wav_path.empty()) {
         host::headless::HeadlessOptions options;
+        options.folders = folders;
         options.trace_path = trace_path;
         options.trace_to_stdout = false;
         options.idle_limit_ms = std::numeric_limits<uint32_t>::max();
         backend = std::make_unique<host::headless::HeadlessBackend>(std::move(options));
     } else {
         host::BackendOptions options;
+        options.folders = folders;
         options.hidden_window = true;
         options.trace_path = trace_path;
         options.program_path = argv[0];
-        backend = host::sdl::make_speaker_backend(options);
+        backend = host::native::make_speaker_backend(options);
         if (!backend) return 1;
     }
 
-    host::espeak::Runtime runtime(backend->host());
-    Context context(runtime.host(), argv[0]);
-    runtime.register_classes(context.sapi_factory);
+    const auto runtime = host::native::make_speech_runtime(backend->host());
+    Context context(runtime->host(), argv[0]);
+    runtime->register_classes(context.sapi_factory);
     speech::EngineDispatch& engine = context.engines.dispatch();
     if (!engine.engine_start(voice, rate, 0, type, host::utf8_to_cp1252(wav_path))) {
         std::cerr << "falar: a voz SAPI " << type << " nao pode iniciar\n";

@@ -16,12 +16,10 @@
 #include "app/falar_engines.h"
 #include "app/falar_vedra.h"
 #include "host/backend.h"
-#include "host/espeak/runtime.h"
 #include "host/common/output_file.h"
 #include "host/common/run_outputs.h"
-#include "host/common/posix_files.h"
+#include "host/native.h"
 #include "host/headless/headless_backend.h"
-#include "host/sdl/speaker_backend.h"
 #include "host/text.h"
 
 namespace {
@@ -152,12 +150,18 @@ int parse(int argc, char** argv, Arguments& a, bool& help) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int engine_code = app::falar_engines(argc, argv); engine_code >= 0) return engine_code;
-    if (const int vedra_code = app::falar_vedra(argc, argv); vedra_code >= 0) return vedra_code;
+    host::common::binary_standard_output();
+    // The environment is read here only; the rest gets it as options.
+    host::ConfigFolders folders = host::native::config_folders(
+        std::getenv("KORALU_WINDOWS"), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    folders.drives = host::drive_map([](const char* name) { return std::getenv(name); });
+    if (const int engine_code = app::falar_engines(argc, argv, folders); engine_code >= 0)
+        return engine_code;
+    if (const int vedra_code = app::falar_vedra(argc, argv, folders); vedra_code >= 0)
+        return vedra_code;
     host::common::remove_partial_outputs_on_signals();
     Arguments args;
-    args.folders = host::common::config_folders(std::getenv("KORALU_WINDOWS"),
-                                                std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    args.folders = folders;
     bool help = false;
     if (const int code = parse(argc, argv, args, help); code != 0) return code;
     if (help) {
@@ -197,7 +201,7 @@ int main(int argc, char** argv) {
     // Printing and writing a file need no real device: the simulation runs
     // them on its virtual clock, without a window.
     const bool simulated = !args.wav_path.empty() || args.phonemes || args.units;
-    const std::string start_folder = host::common::PosixFiles().current_directory();
+    const std::string start_folder = host::native::Files().current_directory();
     std::unique_ptr<host::Backend> backend;
     if (simulated) {
         host::headless::HeadlessOptions options;
@@ -221,7 +225,7 @@ int main(int argc, char** argv) {
         options.trace_path = host::common::absolute_path(args.trace_path, start_folder);
         options.program_path = argv[0];
         options.folders = args.folders;
-        backend = host::sdl::make_speaker_backend(options);
+        backend = host::native::make_speaker_backend(options);
         if (!backend) return 1;
         if (!backend->audio_available()) {
             backend->finish_outputs();  // the trace tells "audio-none"
@@ -234,9 +238,9 @@ int main(int argc, char** argv) {
     int code = 0;
     {
         // With SAPI=S in KORALU.INI the text goes to the speech runtime's voices.
-        host::espeak::Runtime speech_runtime(backend->host());
-        app::Context context(speech_runtime.host(), argv[0]);
-        speech_runtime.register_classes(context.sapi_factory);
+        const auto speech_runtime = host::native::make_speech_runtime(backend->host());
+        app::Context context(speech_runtime->host(), argv[0]);
+        speech_runtime->register_classes(context.sapi_factory);
         speech::SpeechFrontEnd& speech = context.speech;
         if (const int error = speech.start_speech_checked(args.speed, ""); error != 0) {
             for (const std::string& line : speech.start_failure_lines(error))

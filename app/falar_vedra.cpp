@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host/backend.h"
-#include "host/sdl/speaker_backend.h"
+#include "host/native.h"
 #include "host/headless/headless_backend.h"
 #include "host/text.h"
 #include "sound/wave_player.h"
@@ -31,6 +31,7 @@ struct VedraArguments {
     bool engine = false;
     std::string wav_path;
     std::string config_folder;
+    host::ConfigFolders folders;
     std::string text;
     bool text_given = false;
 };
@@ -77,13 +78,15 @@ int speak_with_engine(const VedraArguments& a) {
     if (!a.wav_path.empty()) {
         // File mode plays nothing: the simulation's host serves it.
         host::headless::HeadlessOptions options;
+        options.folders = a.folders;
         options.trace_to_stdout = false;
         backend = std::make_unique<host::headless::HeadlessBackend>(std::move(options));
     } else {
         host::BackendOptions options;
+        options.folders = a.folders;
         options.hidden_window = true;
         options.program_path = "falar";
-        backend = host::sdl::make_speaker_backend(options);
+        backend = host::native::make_speaker_backend(options);
         if (!backend) return 1;
     }
     host::Host& host = backend->host();
@@ -122,8 +125,9 @@ int speak_with_engine(const VedraArguments& a) {
 
 }  // namespace
 
-int falar_vedra(int argc, char** argv) {
+int falar_vedra(int argc, char** argv, const host::ConfigFolders& folders) {
     VedraArguments a;
+    a.folders = folders;
     bool only_text = false;
     bool wanted = false;
     for (int i = 1; i < argc; ++i) {
@@ -178,6 +182,7 @@ int falar_vedra(int argc, char** argv) {
     if (a.engine && a.stage == Stage::none) return speak_with_engine(a);
 
     host::headless::HeadlessOptions options;
+    options.folders = a.folders;
     options.trace_to_stdout = false;
     host::headless::HeadlessBackend backend(std::move(options));
     host::Host& host = backend.host();

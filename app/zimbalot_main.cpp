@@ -12,10 +12,9 @@
 #include "app/settings.h"
 #include "app/zimbalot.h"
 #include "host/backend.h"
-#include "host/espeak/runtime.h"
 #include "host/common/output_file.h"
 #include "host/common/run_outputs.h"
-#include "host/common/posix_files.h"
+#include "host/native.h"
 #include "host/headless/headless_backend.h"
 
 namespace {
@@ -64,14 +63,16 @@ bool parse_number(const char* text, uint32_t& out) {
 
 int main(int argc, char** argv) {
     host::common::remove_partial_outputs_on_signals();
+    host::common::binary_standard_output();
     host::BackendOptions options;
     options.program_path = argv[0];
     // Outputs are named from the folder the user started in; the program
     // changes into its own folder later.
-    host::common::PosixFiles start_files;
+    host::native::Files start_files;
     options.start_folder = start_files.current_directory();
-    options.folders = host::common::config_folders(
+    options.folders = host::native::config_folders(
         std::getenv("KORALU_WINDOWS"), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    options.folders->drives = host::drive_map([](const char* name) { return std::getenv(name); });
     bool script_given = false;
     // The command line wins over [ZIMBALOT] of KORALU.INI.
     bool kiosk = false, mute = false, fullscreen = false;
@@ -103,8 +104,8 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else if (arg == "--config-path") {
-            host::common::PosixFiles files(*options.folders);
-            for (const std::string& file : host::common::config_candidates(files.folders, "KORALU.INI"))
+            host::native::Files files(*options.folders);
+            for (const std::string& file : host::native::config_candidates(files.folders, "KORALU.INI"))
                 std::cout << file << (files.file_exists(file) ? "" : " (não existe)") << "\n";
             return 0;
         } else if (arg == "--headless") {
@@ -155,7 +156,7 @@ int main(int argc, char** argv) {
         std::cerr << "zimbalot: " << error << "\n";
         return 2;
     }
-    host::common::PosixFiles config_files(*options.folders);
+    host::native::Files config_files(*options.folders);
     app::ProgramSettings settings = app::read_program_settings(config_files);
     settings.kiosk = settings.kiosk || kiosk;
     settings.mute = settings.mute || mute;
@@ -176,9 +177,9 @@ int main(int argc, char** argv) {
     if (!backend) return 1;
     if (!backend->outputs_ready()) return host::common::exit_output_failed;
     // The speech runtime takes its own messages before the program sees them.
-    host::espeak::Runtime speech_runtime(backend->host());
-    app::Context context(speech_runtime.host(), options.program_path);
-    speech_runtime.register_classes(context.sapi_factory);
+    const auto speech_runtime = host::native::make_speech_runtime(backend->host());
+    app::Context context(speech_runtime->host(), options.program_path);
+    speech_runtime->register_classes(context.sapi_factory);
     context.window.set_kiosk(settings.kiosk);
     app::run_zimbalot(context);
 }

@@ -79,15 +79,11 @@ bool DiphoneSynth::State::open_diphone_bank() {
         with_backslash(host::read_profile_string(files, "KORALU.INI", "TRADUTOR", "DIRDIFONES",
                                                  "c:\\morbel\\som\\difones", folder_buffer_bytes));
 
-    // Each folder is entered from the starting folder, so relative folders
-    // mean the same here as in the file paths below; the starting folder is
-    // restored whatever happens.
-    const std::string start = files.current_directory();
-    const bool letters_ok = files.set_current_directory(letters_folder);
-    files.set_current_directory(start);
-    const bool diphones_ok = files.set_current_directory(diphone_folder);
-    files.set_current_directory(start);
-    if (!letters_ok || !diphones_ok) return false;
+    // Both folders must exist. They are tested, not entered: the current
+    // folder is the program's, and a relative folder means the same here as
+    // in the file paths below.
+    if (!files.directory_exists(letters_folder) || !files.directory_exists(diphone_folder))
+        return false;
 
     const std::string bank = diphone_folder + settings.bank_name.substr(0, max_bank_name_chars);
     std::vector<uint8_t> index_bytes;

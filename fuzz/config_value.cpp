@@ -19,7 +19,7 @@ class MemoryFiles : public host::Files {
 public:
     std::map<std::string, std::vector<uint8_t>> files;
 
-    static std::string key(std::string_view path) { return host::translate_path(path); }
+    static std::string key(std::string_view path) { return host::translate_path(path, {}); }
 
     std::unique_ptr<host::InputFile> open_read(std::string_view) override { return nullptr; }
     bool read_whole(std::string_view path, std::vector<uint8_t>& out) override {

@@ -1,12 +1,12 @@
 #include "host/backend.h"
 
 #include "host/headless/headless_backend.h"
-#include "host/sdl/sdl_backend.h"
+#include "host/native.h"
 
 namespace host {
 
 std::unique_ptr<Backend> make_backend(const BackendOptions& options) {
-    if (!options.headless) return sdl::make_sdl_backend(options);
+    if (!options.headless) return native::make_desktop_backend(options);
     headless::HeadlessOptions h;
     h.script = options.script;
     h.trace_path = options.trace_path;

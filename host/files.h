@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/text.h"
+
 namespace host {
 
 class InputFile {
@@ -32,6 +34,8 @@ struct ConfigFolders {
     std::string user;    // $XDG_CONFIG_HOME/koralu or ~/.config/koralu
     std::string system;  // <sysconfdir>/koralu
     std::string family;  // the installed (or built) family folder
+    // Where Windows paths' drive letters lead (KORALU_DRIVE_<L>, read in main).
+    DriveMap drives;
 
     // Only `folder`, named on purpose.
     static ConfigFolders only(std::string folder) {

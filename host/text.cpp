@@ -1,7 +1,6 @@
 #include "host/text.h"
 
 #include <cctype>
-#include <cstdlib>
 
 namespace host {
 namespace {
@@ -74,8 +73,10 @@ std::string utf8_to_cp1252(std::string_view text) {
         bool ok = i + extra < text.size();
         for (size_t k = 1; ok && k <= extra; ++k) {
             const uint8_t b = static_cast<uint8_t>(text[i + k]);
-            if ((b & 0xC0) != 0x80) ok = false;
-            else cp = (cp << 6) | (b & 0x3F);
+            if ((b & 0xC0) != 0x80)
+                ok = false;
+            else
+                cp = (cp << 6) | (b & 0x3F);
         }
         if (!ok) {
             ++i;
@@ -88,14 +89,23 @@ std::string utf8_to_cp1252(std::string_view text) {
     return out;
 }
 
-std::string translate_path(std::string_view path) {
+DriveMap drive_map(const std::function<const char*(const char*)>& read) {
+    DriveMap drives;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const std::string variable = std::string("KORALU_DRIVE_") + letter;
+        const char* folder = read(variable.c_str());
+        if (folder && *folder) drives[letter] = folder;
+    }
+    return drives;
+}
+
+std::string translate_path(std::string_view path, const DriveMap& drives) {
     std::string out;
     size_t start = 0;
     if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
         const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
-        const std::string variable = std::string("KORALU_DRIVE_") + letter;
-        const char* mapped = std::getenv(variable.c_str());
-        out = mapped && *mapped ? mapped : "/";
+        const auto mapped = drives.find(letter);
+        out = mapped != drives.end() && !mapped->second.empty() ? mapped->second : "/";
         start = 2;
         if (!out.empty() && out.back() != '/' && start < path.size() && path[start] != '\\' &&
             path[start] != '/')

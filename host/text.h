@@ -1,6 +1,8 @@
 // Windows-1252 <-> UTF-8, and the Windows path translation. Portable code.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -16,12 +18,22 @@ std::string utf8_to_cp1252(std::string_view text);
 // Windows-1252 byte for one Unicode code point, or -1.
 int cp1252_from_codepoint(uint32_t codepoint);
 
-// Turns "\" into "/" and a leading drive ("c:" or "C:") into the folder named
-// by the environment variable KORALU_DRIVE_<LETTER> (upper case) when set, else
-// "/" (so "c:\zimbalot" is "/zimbalot"). Native paths pass unchanged.
-std::string translate_path(std::string_view path);
+// Where each Windows drive letter leads on this machine, keyed by the upper-case
+// letter; a drive without an entry (or with an empty one) is the root "/".
+using DriveMap = std::map<char, std::string>;
+
+// The drive map from KORALU_DRIVE_A .. KORALU_DRIVE_Z, each looked up with
+// `read` (main passes the environment; null or empty means unset).
+DriveMap drive_map(const std::function<const char*(const char*)>& read);
+
+// Turns "\" into "/" and a leading drive ("c:" or "C:") into its folder in
+// `drives` (so "c:\zimbalot" is "/zimbalot" when c: is not mapped). Native
+// paths pass unchanged.
+std::string translate_path(std::string_view path, const DriveMap& drives);
 
 // Literal Portuguese text written in the UTF-8 sources, as Windows-1252 bytes.
-inline std::string w1252(std::string_view utf8) { return utf8_to_cp1252(utf8); }
+inline std::string w1252(std::string_view utf8) {
+    return utf8_to_cp1252(utf8);
+}
 
 }  // namespace host

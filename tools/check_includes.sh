@@ -13,10 +13,11 @@ for folder in app textwindow picture sound speech diphone vedra sapi; do
   fi
 done
 # The synthesizer library runs an installed program as a child process: only
-# its one seam, mbrola/os_posix.cpp, may reach the system for that.
+# its seams, mbrola/os_posix.cpp and its Windows counterpart os_win32.cpp,
+# may reach the system for that.
 if [ -d "$root/mbrola" ]; then
   hits=$(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](SDL|SDL2/|windows\.h|winbase|mmsystem|unistd\.h|fcntl\.h|dirent\.h|dlfcn\.h|pthread\.h|poll\.h|signal\.h|spawn\.h|sys/|espeak|samplerate|fontconfig)' \
-    "$root/mbrola" --include='*.cpp' --include='*.h' 2>/dev/null | grep -v '/mbrola/os_posix\.cpp:')
+    "$root/mbrola" --include='*.cpp' --include='*.h' 2>/dev/null | grep -v '/mbrola/os_\(posix\|win32\)\.cpp:')
   if [ -n "$hits" ]; then
     echo "$hits"
     status=1

@@ -1,9 +1,5 @@
 #include "host/common/output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -11,17 +7,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/common/output_os.h"
+
 namespace host::common {
 namespace {
 
 // Temporary files open right now, for the signal handler: fixed slots of
 // plain characters, because a handler may only read memory and call unlink.
 constexpr int slot_count = 16;
-char slots[slot_count][PATH_MAX];
+constexpr size_t slot_bytes = 4096;
+char slots[slot_count][slot_bytes];
 std::atomic<bool> slot_used[slot_count];
 
 int register_temporary(const std::string& path) {
-    if (path.size() >= PATH_MAX) return -1;
+    if (path.size() >= slot_bytes) return -1;
     for (int i = 0; i < slot_count; ++i) {
         if (slot_used[i].load()) continue;
         std::memcpy(slots[i], path.c_str(), path.size() + 1);
@@ -38,53 +37,38 @@ void unregister_temporary(const std::string& path) {
 
 extern "C" void remove_temporaries_and_end(int signal_number) {
     for (int i = 0; i < slot_count; ++i)
-        if (slot_used[i].load()) ::unlink(slots[i]);
+        if (slot_used[i].load()) output_os::remove_file(slots[i]);
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
 }
 
+size_t last_separator(const std::string& path) {
+    for (size_t i = path.size(); i-- > 0;)
+        if (output_os::is_separator(path[i])) return i;
+    return std::string::npos;
+}
+
 std::string folder_of(const std::string& path) {
-    const size_t slash = path.rfind('/');
+    const size_t slash = last_separator(path);
     if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
 }
 
 std::string name_of(const std::string& path) {
-    const size_t slash = path.rfind('/');
+    const size_t slash = last_separator(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool is_folder(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// /dev/stdout and its kin name an open stream, whatever it leads to: they are
-// written in place.
-bool is_stream_name(const std::string& path) {
-    return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/self/fd/", 0) == 0;
-}
-
-// The file a write to `path` must replace: a symbolic link is followed, so
-// that the link stays and the file it names is renewed.
-std::string target_of(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string out(real);
-            std::free(real);
-            return out;
-        }
-    }
-    return path;
+    return output_os::kind_of(path) == output_os::Kind::folder;
 }
 
 }  // namespace
 
 std::string absolute_path(std::string_view path, std::string_view start_folder) {
-    if (path.empty() || path.front() == '/') return std::string(path);
+    if (path.empty() || output_os::is_absolute(path)) return std::string(path);
     std::string out(start_folder);
-    if (out.empty() || out.back() != '/') out.push_back('/');
+    if (out.empty() || !output_os::is_separator(out.back())) out.push_back('/');
     if (path.substr(0, 2) == "./") path.remove_prefix(2);
     out.append(path);
     return out;
@@ -140,15 +124,15 @@ bool OutputFile::open(const std::string& path) {
     error_.clear();
     temporary_.clear();
     written_ = 0;
-    if (path.empty() || path.back() == '/') {
+    if (path.empty() || output_os::is_separator(path.back())) {
         error_ = path + ": falta o nome do arquivo";
         return false;
     }
-    const std::string target = target_of(path);
-    struct stat st;
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && (!S_ISREG(st.st_mode) || is_stream_name(path))) {
-        if (S_ISDIR(st.st_mode)) {
+    const std::string target = output_os::target_of(path);
+    const output_os::Kind kind = output_os::kind_of(target);
+    if (kind != output_os::Kind::missing &&
+        (kind != output_os::Kind::regular || output_os::is_stream_name(path))) {
+        if (kind == output_os::Kind::folder) {
             fail(EISDIR);
             return false;
         }
@@ -162,10 +146,11 @@ bool OutputFile::open(const std::string& path) {
     const std::string folder = folder_of(target);
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-        temporary_ = folder + "/." + name_of(target) + "." + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter++) + ".part";
-        const int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
+        temporary_ = folder + "/." + name_of(target) + "." +
+                     std::to_string(output_os::process_id()) + "-" + std::to_string(counter++) +
+                     ".part";
+        file_ = output_os::create_new(temporary_);
+        if (!file_) {
             if (errno == EEXIST) continue;
             int error_number = errno;
             // A folder that exists but takes no new files (/proc) says
@@ -173,14 +158,6 @@ bool OutputFile::open(const std::string& path) {
             if (error_number == ENOENT && is_folder(folder)) error_number = EACCES;
             temporary_.clear();
             fail(error_number);
-            return false;
-        }
-        file_ = ::fdopen(fd, "wb");
-        if (!file_) {
-            fail(errno);
-            ::close(fd);
-            ::unlink(temporary_.c_str());
-            temporary_.clear();
             return false;
         }
     }
@@ -236,13 +213,13 @@ bool OutputFile::commit() {
         return false;
     }
     if (!failed() && std::fflush(file_) != 0) fail(errno);
-    if (!failed() && !temporary_.empty() && ::fsync(::fileno(file_)) != 0 && errno != EINVAL)
+    if (!failed() && !temporary_.empty() && !output_os::sync(file_) && errno != EINVAL)
         fail(errno);
     if (std::fclose(file_) != 0 && !failed()) fail(errno);
     file_ = nullptr;
     if (temporary_.empty()) return !failed();
-    if (!failed() && ::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno);
-    if (failed()) ::unlink(temporary_.c_str());
+    if (!failed() && !output_os::replace(temporary_, target_)) fail(errno);
+    if (failed()) output_os::remove_file(temporary_.c_str());
     unregister_temporary(temporary_);
     temporary_.clear();
     return !failed();
@@ -252,17 +229,16 @@ void OutputFile::discard(std::string_view reason) {
     if (!reason.empty() && error_.empty()) error_ = path_ + ": " + std::string(reason);
     close_file();
     if (temporary_.empty()) return;
-    ::unlink(temporary_.c_str());
+    output_os::remove_file(temporary_.c_str());
     unregister_temporary(temporary_);
     temporary_.clear();
 }
 
 bool check_output(const std::string& path, std::string* error) {
-    struct stat st;
-    const std::string target = target_of(path);
-    if (!path.empty() && ::stat(target.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) {
+    const std::string target = output_os::target_of(path);
+    if (!path.empty() && output_os::kind_of(target) == output_os::Kind::pipe) {
         // Opening a pipe would wait for its reader; its right is enough.
-        if (::access(target.c_str(), W_OK) == 0) return true;
+        if (output_os::may_write(target)) return true;
         if (error) *error = path + ": " + describe_errno(errno);
         return false;
     }
@@ -275,16 +251,8 @@ bool check_output(const std::string& path, std::string* error) {
     return true;
 }
 
-void remove_partial_outputs_on_signals() {
-    // Past a file size limit a write then fails (and is reported) instead
-    // of killing the process with the half file in place.
-    std::signal(SIGXFSZ, SIG_IGN);
-    for (const int s : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction action {};
-        action.sa_handler = remove_temporaries_and_end;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(s, &action, nullptr);
-    }
-}
+void remove_partial_outputs_on_signals() { output_os::on_interrupt(remove_temporaries_and_end); }
+
+void binary_standard_output() { output_os::binary_standard_streams(); }
 
 }  // namespace host::common

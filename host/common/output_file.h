@@ -79,4 +79,9 @@ bool check_output(const std::string& path, std::string* error);
 // limit (SIGXFSZ) makes the write fail instead. Called by main.
 void remove_partial_outputs_on_signals();
 
+// Standard output and error carry the same bytes on every system (no newline
+// translation), so a trace or samples on standard output are those of a file.
+// Called by main.
+void binary_standard_output();
+
 }  // namespace host::common

@@ -12,7 +12,6 @@
 #include <cstring>
 
 #include "host/common/mbrola_host.h"
-#include "host/riff.h"
 #include "host/text.h"
 
 #ifndef ZIMBALOT_BUILD_DATA_DIR
@@ -47,8 +46,8 @@ bool exists(const std::string& path) {
 
 // Resolves one path: an exact hit first, then a case-insensitive scan of each
 // folder along the way. Components that do not exist are kept as written.
-std::string resolve(std::string_view windows_path) {
-    std::string path = translate_path(windows_path);
+std::string resolve(std::string_view windows_path, const DriveMap& drives) {
+    std::string path = translate_path(windows_path, drives);
     if (path.empty() || exists(path)) return path;
     std::string out;
     size_t pos = 0;
@@ -118,14 +117,14 @@ bool is_regular_file(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool folder_has_ini(const std::string& folder) {
-    return !folder.empty() && is_regular_file(resolve(folder + "/KORALU.INI"));
+bool folder_has_ini(const std::string& folder, const DriveMap& drives) {
+    return !folder.empty() && is_regular_file(resolve(folder + "/KORALU.INI", drives));
 }
 
 }  // namespace
 
 std::unique_ptr<InputFile> PosixFiles::open_read(std::string_view path) {
-    const std::string native = resolve(path);
+    const std::string native = resolve(path, folders.drives);
     if (!is_regular_file(native)) return nullptr;
     std::FILE* file = std::fopen(native.c_str(), "rb");
     if (!file) return nullptr;
@@ -143,18 +142,18 @@ bool PosixFiles::read_whole(std::string_view path, std::vector<uint8_t>& out) {
 }
 
 bool PosixFiles::write_whole(std::string_view path, const std::vector<uint8_t>& data) {
-    const std::string native = resolve(path);
+    const std::string native = resolve(path, folders.drives);
     std::FILE* file = std::fopen(native.c_str(), "wb");
     if (!file) return false;
     const bool ok = std::fwrite(data.data(), 1, data.size(), file) == data.size();
     return std::fclose(file) == 0 && ok;
 }
 
-bool PosixFiles::file_exists(std::string_view path) { return is_regular_file(resolve(path)); }
+bool PosixFiles::file_exists(std::string_view path) { return is_regular_file(resolve(path, folders.drives)); }
 
 bool PosixFiles::directory_exists(std::string_view path) {
     struct stat st;
-    return ::stat(resolve(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(resolve(path, folders.drives).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string PosixFiles::current_directory() {
@@ -166,7 +165,7 @@ std::string PosixFiles::current_directory() {
 }
 
 bool PosixFiles::set_current_directory(std::string_view path) {
-    const std::string native = resolve(path);
+    const std::string native = resolve(path, folders.drives);
     return !native.empty() && ::chdir(native.c_str()) == 0;
 }
 
@@ -181,7 +180,7 @@ std::string installed_prefix() {
     std::string prefix(exe, static_cast<size_t>(n));
     prefix = prefix.substr(0, prefix.rfind('/'));
     prefix = prefix.substr(0, prefix.rfind('/'));
-    return folder_has_ini(prefix + "/share/zimbalot/koralu") ? prefix : "";
+    return folder_has_ini(prefix + "/share/zimbalot/koralu", {}) ? prefix : "";
 }
 
 }  // namespace
@@ -196,7 +195,7 @@ ConfigFolders default_config_folders() {
         f.family = prefix + "/share/zimbalot/koralu";
     } else {
         prefix = ZIMBALOT_INSTALL_PREFIX;
-        f.family = folder_has_ini(ZIMBALOT_INSTALL_DATA_DIR) ? ZIMBALOT_INSTALL_DATA_DIR
+        f.family = folder_has_ini(ZIMBALOT_INSTALL_DATA_DIR, {}) ? ZIMBALOT_INSTALL_DATA_DIR
                                                             : ZIMBALOT_BUILD_DATA_DIR;
     }
     const std::string sysconf = ZIMBALOT_SYSCONF_DIR;
@@ -224,7 +223,7 @@ ConfigFolders config_folders(const char* koralu_windows, const char* xdg_config_
 std::string PosixFiles::windows_folder() {
     if (!folders.windows.empty()) return folders.windows;
     for (const std::string* folder : {&folders.user, &folders.system, &folders.family})
-        if (folder_has_ini(*folder)) return *folder;
+        if (folder_has_ini(*folder, folders.drives)) return *folder;
     return folders.family;
 }
 
@@ -232,7 +231,7 @@ std::vector<std::string> config_candidates(const ConfigFolders& folders, std::st
     std::vector<std::string> files;
     const auto add = [&](const std::string& folder) {
         if (folder.empty()) return;
-        const std::string path = resolve(folder + "/" + std::string(bare_name));
+        const std::string path = resolve(folder + "/" + std::string(bare_name), folders.drives);
         for (const std::string& seen : files)
             if (seen == path) return;
         files.push_back(path);
@@ -254,7 +253,7 @@ std::vector<std::string> PosixFiles::profile_layers(std::string_view bare_name) 
     return layers;
 }
 
-std::string PosixFiles::native_path(std::string_view path) { return resolve(path); }
+std::string PosixFiles::native_path(std::string_view path) { return resolve(path, folders.drives); }
 
 std::optional<std::string> PosixRegistry::read_string(std::string_view key_path,
                                                       std::string_view /*value_name*/) {
@@ -280,32 +279,6 @@ void* PosixLibraries::symbol(void* library, std::string_view name) {
 
 void PosixLibraries::free(void* library) {
     if (library) ::dlclose(library);
-}
-
-uint32_t wav_file_duration_ms(Files& files, std::string_view path) {
-    auto file = files.open_read(path);
-    if (!file) return 0;
-    uint8_t head[12];
-    if (file->read(head, 12) != 12 || !riff::same_id(head, "RIFF")) return 0;
-    uint32_t byte_rate = 0;
-    uint64_t position = 12;
-    for (int guard = 0; guard < 64; ++guard) {
-        uint8_t chunk[riff::chunk_header_bytes];
-        if (!file->seek(position) || file->read(chunk, sizeof chunk) != sizeof chunk) return 0;
-        const uint32_t length = riff::le32(chunk + 4);
-        const uint64_t body = position + sizeof chunk;
-        if (riff::same_id(chunk, "fmt ") && length >= 16) {
-            uint8_t fmt[16];
-            if (file->read(fmt, 16) != 16) return 0;
-            byte_rate = riff::le32(fmt + 8);
-        } else if (riff::same_id(chunk, "data")) {
-            const uint64_t available = file->size() > body ? file->size() - body : 0;
-            const uint64_t bytes = std::min<uint64_t>(length, available);
-            return byte_rate ? static_cast<uint32_t>(bytes * 1000 / byte_rate) : 0;
-        }
-        position = riff::next_chunk_offset(*file, body + length, length);
-    }
-    return 0;
 }
 
 }  // namespace host::common

@@ -1,5 +1,6 @@
 // Files, registry stand-in and library loading on a POSIX system.
 #pragma once
+#include "host/common/wav_duration.h"
 #include "host/files.h"
 
 namespace host::common {
@@ -50,9 +51,5 @@ public:
     void* symbol(void* library, std::string_view name) override;
     void free(void* library) override;
 };
-
-// Duration in milliseconds of a RIFF/WAVE file's first data chunk; 0 when the
-// file is missing or malformed.
-uint32_t wav_file_duration_ms(Files& files, std::string_view path);
 
 }  // namespace host::common

@@ -2,10 +2,12 @@
 
 #include <cerrno>
 
+#include "host/riff.h"
+
 namespace host::common {
 namespace {
 
-constexpr uint32_t header_bytes = 44;
+constexpr uint32_t header_bytes = riff::wav_header_bytes;
 // The RIFF size field counts everything after its own 8 bytes.
 constexpr uint64_t largest_data = 0xFFFFFFFFull - (header_bytes - 8);
 
@@ -22,28 +24,8 @@ void WavFileWriter::set_format(const PcmFormat& format) {
 }
 
 bool WavFileWriter::write_header(uint32_t data_length) {
-    const uint32_t block_align = format_.channels * (format_.bits / 8);
-    const uint32_t byte_rate = format_.rate_hz * block_align;
-    uint8_t h[header_bytes] = {'R', 'I', 'F', 'F', 0,   0,  0, 0, 'W', 'A', 'V',
-                               'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,   1,   0};
-    const auto put32 = [&h](int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) h[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    const auto put16 = [&h](int at, uint32_t v) {
-        h[at] = static_cast<uint8_t>(v);
-        h[at + 1] = static_cast<uint8_t>(v >> 8);
-    };
-    put32(4, data_length + (header_bytes - 8));
-    put16(22, format_.channels);
-    put32(24, format_.rate_hz);
-    put32(28, byte_rate);
-    put16(32, block_align);
-    put16(34, format_.bits);
-    h[36] = 'd';
-    h[37] = 'a';
-    h[38] = 't';
-    h[39] = 'a';
-    put32(40, data_length);
+    uint8_t h[header_bytes];
+    riff::put_wav_header(h, format_, data_length);
     if (!header_written_) {
         header_written_ = true;
         return file_.write(h, header_bytes);

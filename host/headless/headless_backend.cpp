@@ -7,11 +7,11 @@
 #include <iostream>
 #include <limits>
 
-#include "host/common/canvas.h"
 #include "host/common/output_file.h"
-#include "host/common/posix_files.h"
+#include "host/native.h"
 #include "host/common/run_outputs.h"
 #include "host/common/volume.h"
+#include "host/common/window_core.h"
 #include "host/headless/script.h"
 #include "host/text.h"
 
@@ -19,16 +19,20 @@ namespace host::headless {
 
 namespace {
 constexpr uint64_t never = std::numeric_limits<uint64_t>::max();
-// Windows-like frame metrics, so the window arithmetic of the system is the
-// same on every backend.
-constexpr FrameMetrics frame{4, 4, 23};
 }  // namespace
 
-struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer, Trace, Process {
+struct HeadlessBackend::Impl : MessageQueue,
+                               Clock,
+                               common::WindowPlatform,
+                               WaveOut,
+                               SoundPlayer,
+                               Trace,
+                               Process {
     explicit Impl(HeadlessOptions opts)
         : options(std::move(opts)),
-          files(options.folders ? *options.folders : common::default_config_folders()),
-          host_bundle{*this, *this, *this, *this, *this, files, registry, libraries, *this, *this},
+          files(options.folders ? *options.folders : native::default_config_folders()),
+          window(*this, *this, *this),
+          host_bundle{*this, *this, window, *this, *this, files, registry, libraries, *this, *this},
           outputs(options.program_name) {
         if (options.start_folder.empty()) options.start_folder = files.current_directory();
         for (std::string* path :
@@ -50,9 +54,10 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
 
     // ---- state
     HeadlessOptions options;
-    common::PosixFiles files;
-    common::PosixRegistry registry;
-    common::PosixLibraries libraries;
+    native::Files files;
+    native::Registry registry;
+    native::Libraries libraries;
+    common::WindowCore window;
     Host host_bundle;
 
     uint64_t now = 0;
@@ -70,14 +75,7 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
     std::ostream* trace_out = nullptr;
     common::RunOutputs outputs;
 
-    // window
-    bool window_exists = false;
     bool window_shown = false;
-    int win_x = 0;
-    int win_y = 0;
-    int outer_w = 0;
-    int outer_h = 0;
-    common::Canvas canvas;
 
     // wave-out
     bool wave_open_flag = false;
@@ -139,7 +137,7 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
 
     void deliver(const Step& step) {
         if (step.kind == Step::Kind::screenshot) {
-            outputs.save_screenshot(canvas, step.path);
+            outputs.save_screenshot(window.canvas(), step.path);
             event("shot", step.path);
         }
         for (Message m : step.messages) {
@@ -272,96 +270,26 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
 
     uint32_t random_seed() const override { return options.seed; }
 
-    // ---- Window
-    bool create(std::string_view title, int outer_width, int outer_height) override {
-        window_exists = true;
-        outer_w = std::max(0, outer_width);
-        outer_h = std::max(0, outer_height);
-        canvas.resize(client_width(), client_height());
-        event("window-create",
-              std::to_string(client_width()) + " " + std::to_string(client_height()));
-        set_title(title);
-        return true;
+    // ---- WindowPlatform: a window that exists only as the core's state; it
+    // takes the focus when first shown, as a real one would.
+    bool open_window(std::string_view, int, int) override { return true; }
+    void close_window() override { window_shown = false; }
+    void retitle_window(std::string_view) override {}
+    void place_window(const Rect&) override {}
+    void show_window(bool) override {
+        if (window_shown) return;
+        window_shown = true;
+        window.note_active(true);
+        Message focus;
+        focus.kind = MessageKind::set_focus;
+        queue.push_back(focus);
     }
-    bool exists() const override { return window_exists; }
-    void destroy() override {
-        if (!window_exists) return;
-        window_exists = false;
-        window_shown = false;
-        event("window-destroy", "");
-    }
-    void set_title(std::string_view title) override { event("title", title); }
-    void move_size(int x, int y, int w, int h) override {
-        win_x = x;
-        win_y = y;
-        outer_w = std::max(0, w);
-        outer_h = std::max(0, h);
-        canvas.resize(client_width(), client_height());
-        event("window-move", std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(w) +
-                                 " " + std::to_string(h));
-    }
-    void show(bool maximized) override {
-        if (maximized) {
-            const Rect area = work_area();
-            win_x = area.left - frame.sizing_frame_width;
-            win_y = area.top - frame.sizing_frame_height;
-            outer_w = area.width() + 2 * frame.sizing_frame_width;
-            outer_h = area.height() + 2 * frame.sizing_frame_height;
-            canvas.resize(client_width(), client_height());
-        }
-        event("show", maximized ? "maximized" : "normal");
-        if (!window_shown) {
-            window_shown = true;
-            Message focus;
-            focus.kind = MessageKind::set_focus;
-            queue.push_back(focus);
-        }
-        Message paint;
-        paint.kind = MessageKind::paint;
-        paint.rect = Rect{0, 0, client_width(), client_height()};
-        queue.push_back(paint);
-    }
-    void set_size_limits(int, int, int, int) override {}
-    Rect window_rect() const override {
-        return Rect{win_x, win_y, win_x + outer_w, win_y + outer_h};
-    }
-    int client_width() const override {
-        return std::max(0, outer_w - 2 * frame.sizing_frame_width);
-    }
-    int client_height() const override {
-        return std::max(0, outer_h - 2 * frame.sizing_frame_height - frame.caption_height);
-    }
-    bool is_active() const override { return window_shown; }
+    void limit_window(int, int, int, int) override {}
     Rect work_area() const override { return options.work_area; }
     int screen_width() const override { return options.screen_width; }
     int screen_height() const override { return options.screen_height; }
-    FrameMetrics frame_metrics() const override { return frame; }
-    FontId create_font(std::string_view face, int height, int width, int weight) override {
-        return canvas.create_font(face, height, width, weight);
-    }
-    void delete_font(FontId font) override { canvas.delete_font(font); }
-    FontMetrics font_metrics(FontId font) const override { return canvas.font_metrics(font); }
-    void draw_text(FontId font, int x, int y, std::string_view text, Rgb fg, Rgb bg) override {
-        canvas.draw_text(font, x, y, text, fg, bg);
-    }
-    void draw_pixel_row(int x, int y, const uint8_t* indices, int count, const Rgb* palette, int dw,
-                        int dh) override {
-        canvas.draw_pixel_row(x, y, indices, count, palette, dw, dh);
-    }
-    void copy_rect(const Rect& source, int dx, int dy) override {
-        canvas.copy_rect(source, dx, dy);
-    }
-    void fill_rect(const Rect& area, Rgb colour) override { canvas.fill_rect(area, colour); }
-    bool capture_offscreen(const Rect& area) override { return canvas.capture_offscreen(area); }
-    void stretch_offscreen(const Rect& s, const Rect& d) override {
-        canvas.stretch_offscreen(s, d);
-    }
-    void release_offscreen() override { canvas.release_offscreen(); }
-    void show_caret(int, int, int, int) override {}
-    void hide_caret() override {}
-    void beep() override { event("beep", ""); }
-    void message_box(std::string_view text) override { event("message", quoted_trace_text(text)); }
-    bool save_screenshot(const std::string& path) override { return canvas.save_png(path); }
+    void beep() override {}
+    void show_message_box(std::string_view) override {}
 
     // ---- WaveOut
     int open(const PcmFormat& format) override {
@@ -469,7 +397,7 @@ struct HeadlessBackend::Impl : MessageQueue, Clock, Window, WaveOut, SoundPlayer
         if (media_finished) return !outputs.failed();
         media_finished = true;
         if (!options.screenshot_path.empty() && !outputs.failed())
-            outputs.save_screenshot(canvas, options.screenshot_path);
+            outputs.save_screenshot(window.canvas(), options.screenshot_path);
         return outputs.finish_capture(options.capture_requires_samples);
     }
 
@@ -563,10 +491,10 @@ PcmFormat HeadlessBackend::captured_format() const {
     return impl_->capture_format;
 }
 Rgb HeadlessBackend::pixel(int x, int y) const {
-    return impl_->canvas.pixel(x, y);
+    return impl_->window.canvas().pixel(x, y);
 }
 uint64_t HeadlessBackend::text_runs_drawn() const {
-    return impl_->canvas.text_runs;
+    return impl_->window.canvas().text_runs;
 }
 
 bool check_script(std::string_view steps, std::string* error) {

@@ -217,7 +217,8 @@ struct SdlAudio::Impl {
         Piece p;
         const size_t frame = v.device ? v.device->frame_bytes : 1;
         p.bytes.assign(data, data + length / frame * frame);
-        if (v.device) common::apply_volume(p.bytes.data(), p.bytes.size(), v.device->format, volume_percent);
+        if (v.device)
+            common::apply_volume(p.bytes.data(), p.bytes.size(), v.device->format, volume_percent);
         p.block_id = block_id;
         locked(v, [&] { v.pieces.push_back(std::move(p)); });
     }
@@ -391,7 +392,6 @@ void SdlAudio::stop() {
 
 void SdlAudio::beep() {
     Impl& s = *impl_;
-    s.trace.event("beep", "");
     if (!s.ok) return;
     // A square wave of about 900 Hz for 0.1 s.
     Device* d = s.device_for(PcmFormat{11025, 8, 1});

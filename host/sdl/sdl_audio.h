@@ -70,7 +70,8 @@ public:
     bool play_memory_looping(const std::vector<uint8_t>& image) override;
     void stop() override;
 
-    // A short tone, like MessageBeep: it does not wait for its end.
+    // A short tone, like MessageBeep: it does not wait for its end. The
+    // window that asks for it traces it.
     void beep();
 
     // Posts wave_done for the blocks that have played. Cheap; never blocks

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <iostream>
 
-#include "host/common/canvas.h"
 #include "host/common/posix_files.h"
 #include "host/common/run_outputs.h"
+#include "host/common/window_core.h"
 #include "host/sdl/sdl_audio.h"
 #include "host/text.h"
 
@@ -106,8 +106,6 @@ uint16_t virtual_key_for(int key, int scancode, bool ctrl) {
 
 namespace {
 
-constexpr FrameMetrics frame{4, 4, 23};
-
 Modifiers modifiers_of(uint16_t mod) {
     Modifiers m;
     m.ctrl = (mod & KMOD_CTRL) != 0;
@@ -116,7 +114,13 @@ Modifiers modifiers_of(uint16_t mod) {
     return m;
 }
 
-class SdlBackend : public Backend, MessageQueue, Clock, Window, SoundPlayer, Trace, Process {
+class SdlBackend : public Backend,
+                   MessageQueue,
+                   Clock,
+                   common::WindowPlatform,
+                   SoundPlayer,
+                   Trace,
+                   Process {
 public:
     explicit SdlBackend(const BackendOptions& options)
         : options_(options),
@@ -124,7 +128,9 @@ public:
           audio_(std::make_unique<SdlAudio>(linked_sdl_audio_api(),
                                             static_cast<MessageQueue&>(*this),
                                             static_cast<Trace&>(*this), files_)),
-          host_{*this, *this, *this, *audio_, *this, files_, registry_, libraries_, *this, *this},
+          window_core_(*this, *this, *this),
+          host_{*this,  *this,     window_core_, *audio_, *this,
+                files_, registry_, libraries_,   *this,   *this},
           outputs_(options.program_name) {
         outputs_.open_trace(options.trace_path);
         std::string error;
@@ -141,7 +147,7 @@ public:
         audio_->stop();
         audio_->close();
         audio_.reset();  // its devices close before SDL ends
-        if (window_) destroy();
+        window_core_.close_quietly();
         SDL_Quit();
     }
 
@@ -208,28 +214,29 @@ private:
                         break;
                     }
                     case SDL_WINDOWEVENT_EXPOSED: {
-                        canvas_.dirty = true;
+                        window_core_.canvas().dirty = true;
                         break;
                     }
                     case SDL_WINDOWEVENT_SIZE_CHANGED: {
                         // Full screen enlarges the picture, not the client.
                         if (fullscreen_) break;
-                        canvas_.resize(e.window.data1, e.window.data2);
-                        Message m;
-                        m.kind = MessageKind::paint;
-                        m.rect = Rect{0, 0, e.window.data1, e.window.data2};
-                        post(m);
+                        window_core_.note_resized(e.window.data1, e.window.data2);
+                        break;
+                    }
+                    case SDL_WINDOWEVENT_MOVED: {
+                        // The program sees the window it placed, not the screen.
+                        if (!fullscreen_) window_core_.note_moved(e.window.data1, e.window.data2);
                         break;
                     }
                     case SDL_WINDOWEVENT_FOCUS_GAINED: {
-                        focused_ = true;
+                        window_core_.note_active(true);
                         Message m;
                         m.kind = MessageKind::set_focus;
                         post(m);
                         break;
                     }
                     case SDL_WINDOWEVENT_FOCUS_LOST: {
-                        focused_ = false;
+                        window_core_.note_active(false);
                         Message m;
                         m.kind = MessageKind::kill_focus;
                         post(m);
@@ -323,17 +330,18 @@ private:
 
     void present(bool force = false) {
         if (!window_ || !renderer_) return;
+        common::Canvas& canvas = window_core_.canvas();
         const uint64_t t = SDL_GetTicks64();
-        if (!force && (!canvas_.dirty || t - last_present_ < 15)) return;
+        if (!force && (!canvas.dirty || t - last_present_ < 15)) return;
         last_present_ = t;
-        canvas_.dirty = false;
-        if (!texture_ || texture_w_ != canvas_.width() || texture_h_ != canvas_.height()) {
+        canvas.dirty = false;
+        if (!texture_ || texture_w_ != canvas.width() || texture_h_ != canvas.height()) {
             if (texture_) SDL_DestroyTexture(texture_);
             texture_ =
                 SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                  canvas_.width(), canvas_.height());
-            texture_w_ = canvas_.width();
-            texture_h_ = canvas_.height();
+                                  canvas.width(), canvas.height());
+            texture_w_ = canvas.width();
+            texture_h_ = canvas.height();
             // The client drawn at the largest whole factor that fits the
             // window, centred on black, pixels kept sharp (1 in a window of
             // the client's size; more in full screen).
@@ -341,12 +349,13 @@ private:
             SDL_RenderSetIntegerScale(renderer_, SDL_TRUE);
         }
         if (!texture_) return;
-        SDL_UpdateTexture(texture_, nullptr, canvas_.pixels(), canvas_.width() * 4);
+        SDL_UpdateTexture(texture_, nullptr, canvas.pixels(), canvas.width() * 4);
         SDL_RenderClear(renderer_);
         SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-        if (caret_visible_ && (t / 500) % 2 == 0) {
+        if (window_core_.caret_visible() && (t / 500) % 2 == 0) {
             SDL_SetRenderDrawColor(renderer_, 255, 255, 255, 255);
-            SDL_Rect r{caret_.left, caret_.top, caret_.width(), caret_.height()};
+            const Rect caret = window_core_.caret();
+            SDL_Rect r{caret.left, caret.top, caret.width(), caret.height()};
             SDL_RenderFillRect(renderer_, &r);
             SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         }
@@ -370,7 +379,7 @@ private:
         for (;;) {
             pump_sdl();
             if (!queue_.empty()) return;
-            present(caret_visible_);
+            present(window_core_.caret_visible());
             SDL_Event e;
             // Wake at least every few ms for the audio completion and caret.
             if (SDL_WaitEventTimeout(&e, audio_->blocks_pending() ? 2 : 250)) translate(e);
@@ -392,64 +401,46 @@ private:
                                    : static_cast<uint32_t>(SDL_GetPerformanceCounter());
     }
 
-    // ---- Window
-    bool create(std::string_view title, int outer_width, int outer_height) override {
-        const int w = std::max(1, outer_width - 2 * frame.sizing_frame_width);
-        const int h =
-            std::max(1, outer_height - 2 * frame.sizing_frame_height - frame.caption_height);
-        window_ = SDL_CreateWindow(cp1252_to_utf8(title).c_str(), SDL_WINDOWPOS_UNDEFINED,
-                                   SDL_WINDOWPOS_UNDEFINED, w, h,
-                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    // ---- WindowPlatform
+    bool open_window(std::string_view title, int client_width, int client_height) override {
+        window_ =
+            SDL_CreateWindow(cp1252_to_utf8(title).c_str(), SDL_WINDOWPOS_UNDEFINED,
+                             SDL_WINDOWPOS_UNDEFINED, std::max(1, client_width),
+                             std::max(1, client_height), SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
         if (!window_) return false;
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");  // sharp pixels when enlarged
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-        canvas_.resize(w, h);
-        event("window-create", std::to_string(w) + " " + std::to_string(h));
-        event("title", title);
         return true;
     }
-    bool exists() const override { return window_ != nullptr; }
-    void destroy() override {
+    void close_window() override {
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = nullptr;
         if (renderer_) SDL_DestroyRenderer(renderer_);
         renderer_ = nullptr;
         if (window_) SDL_DestroyWindow(window_);
         window_ = nullptr;
+        fullscreen_ = false;
     }
-    void set_title(std::string_view title) override {
-        event("title", title);
-        if (window_) SDL_SetWindowTitle(window_, cp1252_to_utf8(title).c_str());
+    void retitle_window(std::string_view title) override {
+        SDL_SetWindowTitle(window_, cp1252_to_utf8(title).c_str());
     }
-    void move_size(int x, int y, int outer_width, int outer_height) override {
-        if (!window_) return;
-        const int w = std::max(1, outer_width - 2 * frame.sizing_frame_width);
-        const int h =
-            std::max(1, outer_height - 2 * frame.sizing_frame_height - frame.caption_height);
-        canvas_.resize(w, h);
-        windowed_ = Rect{x + frame.sizing_frame_width,
-                         y + frame.sizing_frame_height + frame.caption_height, 0, 0};
-        windowed_.right = windowed_.left + w;
-        windowed_.bottom = windowed_.top + h;
+    void place_window(const Rect& client) override {
+        windowed_ = client;
         // In full screen the window keeps the screen; the place is taken on leaving it.
-        if (!fullscreen_) place_window();
+        if (!fullscreen_) restore_place();
     }
-    void place_window() {
-        if (windowed_.width() <= 0) return;
+    void restore_place() {
+        if (windowed_.width() <= 0 || windowed_.height() <= 0) return;
         SDL_SetWindowSize(window_, windowed_.width(), windowed_.height());
         SDL_SetWindowPosition(window_, windowed_.left, windowed_.top);
     }
-    void show(bool maximized) override {
-        if (!window_ || options_.hidden_window) return;
+    void show_window(bool maximized) override {
+        if (options_.hidden_window) return;
         SDL_ShowWindow(window_);
         if (maximized) SDL_MaximizeWindow(window_);
         if (options_.fullscreen && !fullscreen_) set_fullscreen(true);
         SDL_RaiseWindow(window_);
-        Message m;
-        m.kind = MessageKind::paint;
-        m.rect = Rect{0, 0, canvas_.width(), canvas_.height()};
-        post(m);
     }
     void set_fullscreen(bool on) {
         if (!window_ || options_.hidden_window) return;
@@ -459,40 +450,17 @@ private:
         SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         if (!on) {
             if (max_client_w_ > 0) SDL_SetWindowMaximumSize(window_, max_client_w_, max_client_h_);
-            place_window();
+            restore_place();
         }
-        canvas_.dirty = true;
+        window_core_.canvas().dirty = true;
         event("fullscreen", on ? "on" : "off");
     }
-    void set_size_limits(int min_w, int min_h, int max_w, int max_h) override {
-        if (!window_) return;
-        const int fw = 2 * frame.sizing_frame_width;
-        const int fh = 2 * frame.sizing_frame_height + frame.caption_height;
-        SDL_SetWindowMinimumSize(window_, std::max(1, min_w - fw), std::max(1, min_h - fh));
-        max_client_w_ = std::max(1, max_w - fw);
-        max_client_h_ = std::max(1, max_h - fh);
+    void limit_window(int min_w, int min_h, int max_w, int max_h) override {
+        SDL_SetWindowMinimumSize(window_, std::max(1, min_w), std::max(1, min_h));
+        max_client_w_ = std::max(1, max_w);
+        max_client_h_ = std::max(1, max_h);
         if (!fullscreen_) SDL_SetWindowMaximumSize(window_, max_client_w_, max_client_h_);
     }
-    Rect window_rect() const override {
-        if (!window_) return {};
-        int x = 0, y = 0, w = 0, h = 0;
-        SDL_GetWindowPosition(window_, &x, &y);
-        SDL_GetWindowSize(window_, &w, &h);
-        if (fullscreen_ && windowed_.width() > 0) {
-            // The program sees the window it placed, not the screen.
-            x = windowed_.left;
-            y = windowed_.top;
-            w = windowed_.width();
-            h = windowed_.height();
-        }
-        x -= frame.sizing_frame_width;
-        y -= frame.sizing_frame_height + frame.caption_height;
-        return Rect{x, y, x + w + 2 * frame.sizing_frame_width,
-                    y + h + 2 * frame.sizing_frame_height + frame.caption_height};
-    }
-    int client_width() const override { return canvas_.width(); }
-    int client_height() const override { return canvas_.height(); }
-    bool is_active() const override { return window_ && focused_; }
     Rect work_area() const override {
         SDL_Rect r{0, 0, 1024, 734};
         if (SDL_GetDisplayUsableBounds(0, &r) != 0) r = SDL_Rect{0, 0, 1024, 734};
@@ -506,44 +474,11 @@ private:
         SDL_DisplayMode mode;
         return SDL_GetCurrentDisplayMode(0, &mode) == 0 ? mode.h : 768;
     }
-    FrameMetrics frame_metrics() const override { return frame; }
-    FontId create_font(std::string_view face, int height, int width, int weight) override {
-        return canvas_.create_font(face, height, width, weight);
-    }
-    void delete_font(FontId font) override { canvas_.delete_font(font); }
-    FontMetrics font_metrics(FontId font) const override { return canvas_.font_metrics(font); }
-    void draw_text(FontId font, int x, int y, std::string_view text, Rgb fg, Rgb bg) override {
-        canvas_.draw_text(font, x, y, text, fg, bg);
-    }
-    void draw_pixel_row(int x, int y, const uint8_t* indices, int count, const Rgb* palette, int dw,
-                        int dh) override {
-        canvas_.draw_pixel_row(x, y, indices, count, palette, dw, dh);
-    }
-    void copy_rect(const Rect& source, int dx, int dy) override {
-        canvas_.copy_rect(source, dx, dy);
-    }
-    void fill_rect(const Rect& area, Rgb colour) override { canvas_.fill_rect(area, colour); }
-    bool capture_offscreen(const Rect& area) override { return canvas_.capture_offscreen(area); }
-    void stretch_offscreen(const Rect& s, const Rect& d) override {
-        canvas_.stretch_offscreen(s, d);
-    }
-    void release_offscreen() override { canvas_.release_offscreen(); }
-    void show_caret(int x, int y, int w, int h) override {
-        caret_ = Rect{x, y, x + w, y + h};
-        caret_visible_ = true;
-        canvas_.dirty = true;
-    }
-    void hide_caret() override {
-        caret_visible_ = false;
-        canvas_.dirty = true;
-    }
     void beep() override { audio_->beep(); }
-    void message_box(std::string_view text) override {
-        event("message", quoted_trace_text(text));
+    void show_message_box(std::string_view text) override {
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "", cp1252_to_utf8(text).c_str(),
                                  window_);
     }
-    bool save_screenshot(const std::string& path) override { return canvas_.save_png(path); }
 
     // ---- Backend: the requested outputs
     bool outputs_ready() const override { return !outputs_.failed(); }
@@ -561,7 +496,7 @@ private:
         if (screenshot_done_ || options_.screenshot_path.empty() || outputs_.failed()) return;
         screenshot_done_ = true;
         present(true);
-        outputs_.save_screenshot(canvas_, options_.screenshot_path);
+        outputs_.save_screenshot(window_core_.canvas(), options_.screenshot_path);
     }
 
     // ---- SoundPlayer: the picture drawn so far is shown while it plays.
@@ -595,6 +530,7 @@ private:
     common::PosixRegistry registry_;
     common::PosixLibraries libraries_;
     std::unique_ptr<SdlAudio> audio_;
+    common::WindowCore window_core_;
     Host host_;
     common::RunOutputs outputs_;
     bool screenshot_done_ = false;
@@ -607,14 +543,10 @@ private:
     int texture_w_ = 0;
     int texture_h_ = 0;
     uint64_t last_present_ = 0;
-    bool focused_ = false;
     bool fullscreen_ = false;
     Rect windowed_{};  // the client's place on the desktop, out of full screen
     int max_client_w_ = 0;
     int max_client_h_ = 0;
-    Rect caret_{};
-    bool caret_visible_ = false;
-    common::Canvas canvas_;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "host/common/posix_files.h"
 #include "host/common/run_outputs.h"
+#include "host/common/window_core.h"
 #include "host/sdl/sdl_audio.h"
 #include "host/text.h"
 
@@ -18,7 +19,7 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 // The window exists only as its sizes: nothing is drawn and nothing shown.
-constexpr FrameMetrics frame{4, 4, 23};
+constexpr FrameMetrics frame = common::standard_frame;
 constexpr FontMetrics system_font{8, 16, 0, 13, 0};
 
 class SpeakerBackend : public Backend,
@@ -113,9 +114,8 @@ private:
 
     // ---- Window
     bool create(std::string_view, int outer_width, int outer_height) override {
-        client_width_ = std::max(1, outer_width - 2 * frame.sizing_frame_width);
-        client_height_ =
-            std::max(1, outer_height - 2 * frame.sizing_frame_height - frame.caption_height);
+        client_width_ = std::max(1, common::client_width_for(outer_width, frame));
+        client_height_ = std::max(1, common::client_height_for(outer_height, frame));
         exists_ = true;
         return true;
     }
@@ -146,10 +146,8 @@ private:
     void show_caret(int, int, int, int) override {}
     void hide_caret() override {}
     void beep() override {
-        if (SdlAudio* a = audio())
-            a->beep();
-        else
-            event("beep", "");
+        event("beep", "");
+        if (SdlAudio* a = audio()) a->beep();
     }
     void message_box(std::string_view text) override {
         event("message", quoted_trace_text(text));

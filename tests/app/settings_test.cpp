@@ -8,13 +8,13 @@
 #include <string>
 
 #include "fixture.h"
-#include "host/common/posix_files.h"
+#include "host/native.h"
 
 namespace {
 
 TEST(Settings, DefaultsKeepTheProgramAsItWasAndValuesAreReadLeniently) {
     const std::string dir = testsupport::make_temp_dir("settings");
-    host::common::PosixFiles files(host::ConfigFolders::only(dir));
+    host::native::Files files(host::ConfigFolders::only(dir));
     const app::ProgramSettings none = app::read_program_settings(files);
     EXPECT_FALSE(none.kiosk);
     EXPECT_FALSE(none.mute);

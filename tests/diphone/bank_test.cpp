@@ -103,7 +103,7 @@ TEST(SpeechBuffer, SilenceNoiseAndFlushes) {
 }
 
 TEST(Synth, StartResultsAndFoldersRestored) {
-    host::common::PosixFiles files;
+    host::native::Files files;
     const std::string start_dir = files.current_directory();
     struct Case {
         const char* what;
@@ -164,7 +164,7 @@ TEST(Synth, BankNameFromSettingsAndDefaultFolders) {
     folders.write_rules("");
     folders.write_exceptions("");
     folders.write_bank("VOZ3", {{"$A", filled(10, 1)}});
-    host::common::PosixFiles files{host::ConfigFolders::only(folders.windows)};
+    host::native::Files files{host::ConfigFolders::only(folders.windows)};
     diphone_test::RecordingOutput output;
     host::Random random;
     diphone::DiphoneSynth synth(files, random, output);
@@ -323,7 +323,7 @@ TEST(Synth, DamagedRecordsAndOversizedUnits) {
 }
 
 TEST(Synth, NothingSoundsBeforeStart) {
-    host::common::PosixFiles files;
+    host::native::Files files;
     diphone_test::RecordingOutput output;
     host::Random random;
     diphone::DiphoneSynth synth(files, random, output);

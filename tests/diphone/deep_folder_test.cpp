@@ -21,7 +21,7 @@ TEST(Synth, DeepFoldersAreKeptWhole) {
     folders.write_exceptions("");
     folders.write_bank("DIFONES2", {{"$A", diphone_test::filled(10, 1)}});
 
-    host::common::PosixFiles files{host::ConfigFolders::only(folders.windows)};
+    host::native::Files files{host::ConfigFolders::only(folders.windows)};
     diphone_test::RecordingOutput output;
     host::Random random;
     diphone::DiphoneSynth synth(files, random, output);

@@ -11,7 +11,7 @@
 #include "diphone/bank.h"
 #include "diphone/diphone_synth.h"
 #include "diphone/speaker.h"
-#include "host/common/posix_files.h"
+#include "host/native.h"
 #include "support.h"
 
 namespace diphone_test {
@@ -71,7 +71,7 @@ std::vector<uint8_t> make_wav(const std::vector<uint8_t>& samples,
                               const std::string& data_id = "data");
 
 // Temporary letters and diphone folders named by a KORALU.INI in a temporary
-// Windows folder (give it to PosixFiles as its one configuration folder).
+// Windows folder (give it to the Files as its one configuration folder).
 struct SynthFolders {
     SynthFolders();
     std::string root;
@@ -93,7 +93,7 @@ struct SynthRig {
     explicit SynthRig(const std::map<std::string, std::vector<uint8_t>>& units,
                       const diphone::SynthSettings& settings = {});
     SynthFolders folders;
-    host::common::PosixFiles files{host::ConfigFolders::only(folders.windows)};
+    host::native::Files files{host::ConfigFolders::only(folders.windows)};
     host::Random random{7};
     RecordingOutput output;
     diphone::DiphoneSynth synth{files, random, output};

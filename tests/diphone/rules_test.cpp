@@ -144,7 +144,7 @@ TEST(ExceptionTable, QuicksortMatchesAReferenceSortWithDuplicatesAndHighBytes) {
 
 TEST(LexiconLoading, MissingFilesFailAndRulesLoadResetsExceptions) {
     diphone_test::SynthFolders folders;
-    host::common::PosixFiles files;
+    host::native::Files files;
     diphone::Lexicon lexicon;
     EXPECT_FALSE(diphone::load_diphone_rules(files, folders.diphones + "/absent.rgr", lexicon));
     EXPECT_FALSE(

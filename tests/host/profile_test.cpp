@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "host/common/posix_files.h"
+#include "host/native.h"
 #include "host/files.h"
 #include "support.h"
 
 namespace {
 
 struct ProfileTest : ::testing::Test {
-    host::common::PosixFiles files;
+    host::native::Files files;
     std::string dir = testsupport::make_temp_dir("profile");
     std::string ini = dir + "/KORALU.INI";
     std::string read(std::string_view section, std::string_view key, std::string_view fallback = "dflt",
@@ -51,7 +51,7 @@ TEST_F(ProfileTest, BareNameIsLookedUpInTheWindowsFolder) {
 
 // A user file holding one key must not hide the rest of the configuration.
 TEST_F(ProfileTest, MissingKeysComeFromTheSystemFileThenTheFamilyFolder) {
-    host::ConfigFolders layered{"", dir + "/user", dir + "/etc", dir + "/family"};
+    host::ConfigFolders layered{"", dir + "/user", dir + "/etc", dir + "/family", {}};
     testsupport::write_file(layered.user + "/KORALU.INI", "[TRADUTOR]\nVELOCIDADE=3\nVAZIO=\n");
     testsupport::write_file(layered.system + "/Koralu.ini",
                             "[TRADUTOR]\nVELOCIDADE=1\nDIRLETRAS=sistema\nVAZIO=x\n");
@@ -83,7 +83,7 @@ TEST_F(ProfileTest, MissingKeysComeFromTheSystemFileThenTheFamilyFolder) {
     files.folders = layered;
     files.folders.user = dir + "/nobody";
     EXPECT_EQ(files.windows_folder(), layered.system);
-    EXPECT_EQ(host::common::config_candidates(files.folders, "KORALU.INI").size(), 3u);
+    EXPECT_EQ(host::native::config_candidates(files.folders, "KORALU.INI").size(), 3u);
     EXPECT_EQ(files.profile_layers("KORALU.INI").size(), 2u);
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "diphone/bank.h"
-#include "host/common/posix_files.h"
+#include "host/native.h"
 #include "sound/wav_reader.h"
 #include "sound/wave_player.h"
 #include "support.h"
@@ -93,7 +93,7 @@ public:
 
 TEST(RiffPadding, EveryReaderFindsTheData) {
     const std::string dir = testsupport::make_temp_dir("riff");
-    host::common::PosixFiles files;
+    host::native::Files files;
     std::vector<uint8_t> scratch(sound::block_bytes);
     for (const Case& c : cases()) {
         SCOPED_TRACE(c.what);
@@ -118,6 +118,84 @@ TEST(RiffPadding, EveryReaderFindsTheData) {
         const std::string path = dir + "/sound.wav";
         testsupport::write_file(path, c.bytes);
         EXPECT_EQ(host::common::wav_file_duration_ms(files, path), c.data_bytes * 1000 / 11025);
+    }
+}
+
+// Where the readers part: each keeps its own tolerance as a policy of the one
+// walk. Per layout: player file (small buffer), player image, letter sound,
+// any-layout image, duration (ms).
+TEST(RiffWalk, EachReaderKeepsItsOwnTolerance) {
+    const std::vector<uint8_t> data(1102, 200);
+    const std::vector<uint8_t> big(300, 'x');
+    const std::vector<uint8_t> short_format = {1, 0,    1,    0, 0x11, 0x2B, 0,
+                                               0, 0x11, 0x2B, 0, 0,    1,    0};
+    std::vector<uint8_t> cut = riff({{"fmt ", format_chunk()}, {"data", data}});
+    cut.resize(cut.size() - 102);  // the data chunk says more than the file holds
+    std::vector<uint8_t> overlong =
+        riff({{"fmt ", format_chunk()}, {"LIST", {1, 2, 3, 4}}, {"data", data}});
+    overlong[12 + 8 + 16 + 7] = 0xFF;  // the LIST chunk claims more than follows it
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool file, image, letter, any;
+        uint32_t duration_ms;
+    } cases[] = {
+        {"data before the format",
+         riff({{"data", {1, 2}}, {"fmt ", format_chunk()}, {"data", data}}), false, false, false,
+         true, 99},
+        {"a format chunk too short for its fields", riff({{"fmt ", short_format}, {"data", data}}),
+         false, false, true, false, 0},
+        {"a chunk larger than the player's buffer",
+         riff({{"fmt ", format_chunk()}, {"LIST", big}, {"data", data}}), false, true, true, true,
+         99},
+        {"data cut short by the end of the file", cut, true, true, true, true, 90},
+        {"a chunk on the way longer than the file", overlong, false, false, false, false, 0},
+    };
+    const std::string dir = testsupport::make_temp_dir("riff-walk");
+    host::native::Files files;
+    std::vector<uint8_t> scratch(256);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<uint8_t>& bytes = c.bytes;
+        MemoryFile file(bytes);
+        EXPECT_EQ(bool(sound::find_wav_file_data(file, scratch.data(), scratch.size())), c.file);
+        EXPECT_EQ(bool(sound::find_wav_image_data(bytes.data(), bytes.size())), c.image);
+        MemoryFile letter(bytes);
+        EXPECT_EQ(diphone::find_wav_data(letter).found, c.letter);
+        EXPECT_EQ(bool(host::riff::find_wave_sound(bytes.data(), bytes.size())), c.any);
+        testsupport::write_file(dir + "/s.wav", bytes);
+        EXPECT_EQ(host::common::wav_file_duration_ms(files, dir + "/s.wav"), c.duration_ms);
+    }
+    // Declared and held lengths of the cut file, as each reader reports them.
+    MemoryFile file(cut);
+    EXPECT_EQ(sound::find_wav_file_data(file, scratch.data(), scratch.size())->length_bytes, 1102u);
+    EXPECT_EQ(sound::find_wav_image_data(cut.data(), cut.size())->length_bytes, 1000u);
+}
+
+TEST(WavHeader, FieldsFollowTheFormatAndTheWalkReadsThemBack) {
+    const struct {
+        host::PcmFormat format;
+        uint32_t data_bytes;
+        uint32_t riff_size;
+        uint16_t block_align;
+    } cases[] = {
+        {{11025, 8, 1}, 256, 292, 1},
+        {{22050, 16, 2}, 7, 43, 4},
+        {{16000, 16, 1}, 0xFFFFFFFFu, 0xFFFFFFFFu, 2},  // "unknown length" stays all ones
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> h(host::riff::wav_header_bytes + 16, 0xAA);
+        host::riff::put_wav_header(h.data(), c.format, c.data_bytes);
+        EXPECT_EQ(host::riff::le32(h.data() + 4), c.riff_size);
+        EXPECT_EQ(host::riff::le16(h.data() + 32), c.block_align);
+        EXPECT_EQ(host::riff::le32(h.data() + 28), c.format.rate_hz * c.block_align);
+        EXPECT_EQ(h[44], 0xAA);  // nothing written past the header
+        const auto layout = host::riff::walk_wave(h.data(), h.size());
+        ASSERT_TRUE(layout);
+        EXPECT_EQ(layout->format, c.format);
+        EXPECT_EQ(layout->data_offset, 44u);
+        EXPECT_EQ(layout->data_declared, c.data_bytes);
+        EXPECT_EQ(layout->data_available, std::min<uint64_t>(c.data_bytes, 16));
     }
 }
 

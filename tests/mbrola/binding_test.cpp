@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/common/posix_files.h"
+#include "host/native.h"
 #include "vedra/mbrola_binding.h"
 
 namespace {
@@ -115,8 +115,8 @@ TEST(MbrolaBinding, RegistryStringsAndVoiceLookup) {
 // The host's own library and registry stand-in: "mbrola.dll" and the "br4"
 // voice are found on this machine, and the 23 entry points speak.
 TEST(MbrolaBinding, TheProjectsLibrarySpeaksWithTheGeneratedVoice) {
-    host::common::PosixLibraries libraries;
-    host::common::PosixRegistry registry;
+    host::native::Libraries libraries;
+    host::native::Registry registry;
     vedra::MbrolaBinding binding(libraries, registry);
     ASSERT_TRUE(binding.load_mbrola());
     std::string voice = "BR4";

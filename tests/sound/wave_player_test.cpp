@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -201,7 +202,7 @@ TEST(FinishedBlocks, NoticesForBlocksNotInFlight) {
 std::vector<uint8_t> periodic16(size_t samples, double period) {
     std::vector<uint8_t> out;
     for (size_t i = 0; i < samples; ++i) {
-        const double t = 2 * M_PI * double(i) / period;
+        const double t = 2 * std::numbers::pi * double(i) / period;
         put16(out, uint16_t(int16_t(12000 * std::sin(t) + 5000 * std::sin(2 * t + 0.6))));
     }
     return out;

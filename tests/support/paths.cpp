@@ -1,9 +1,11 @@
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <vector>
 
+#include "host/native.h"
 #include "support.h"
 
 namespace testsupport {
@@ -79,5 +81,12 @@ Headless::Headless(std::string_view script, uint32_t seed) {
 }
 
 Headless::~Headless() = default;
+
+void Headless::map_drive(char letter, const std::string& folder) {
+    // The simulation's files are this system's own.
+    auto& files = static_cast<host::native::Files&>(host().files);
+    files.folders.drives[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] =
+        folder;
+}
 
 }  // namespace testsupport

@@ -23,6 +23,15 @@ void write_file(const std::string& path, std::string_view bytes);
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> read_file(const std::string& path);
 
+// Ends a case that cannot apply on Windows, saying why: the drive map, the
+// case-insensitive lookup and the configuration folders of Linux stand in
+// there for what Windows does itself.
+#ifdef _WIN32
+#define SKIP_ON_WINDOWS(reason) GTEST_SKIP() << (reason)
+#else
+#define SKIP_ON_WINDOWS(reason) static_cast<void>(0)
+#endif
+
 // A headless backend for one test: exit_process throws
 // host::headless::ProcessExit, the trace is kept in memory only, and the
 // Windows folder (the one configuration folder) is a fresh temporary folder, `windows_dir`.
@@ -30,6 +39,8 @@ struct Headless {
     explicit Headless(std::string_view script = "", uint32_t seed = 1);
     ~Headless();
     host::Host& host() { return backend->host(); }
+    // Maps a drive letter ("c:") to a folder, as main does from KORALU_DRIVE_<L>.
+    void map_drive(char letter, const std::string& folder);
     std::unique_ptr<host::headless::HeadlessBackend> backend;
     std::string windows_dir;
 };

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/common/posix_files.h"
+#include "host/native.h"
 #include "support.h"
 
 namespace {
@@ -145,7 +145,7 @@ TEST(Exceptions, DuplicatesLimitsAndLongLines) {
 }
 
 TEST(Loaders, MissingFilesFailAndReloadReplaces) {
-    host::common::PosixFiles files;
+    host::native::Files files;
     const std::string dir = testsupport::make_temp_dir("vedra_lexicon");
     vedra::AbbreviationTable abbreviations_table;
     vedra::ExceptionTable exceptions_table;
