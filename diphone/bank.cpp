@@ -4,20 +4,7 @@
 
 #include "host/riff.h"
 
-#include "sound/wave_player.h"
-
 namespace diphone {
-namespace {
-
-uint32_t read_le(const uint8_t* p, size_t bytes) {
-    uint32_t value = 0;
-    for (size_t i = bytes; i-- > 0;) value = (value << 8) | p[i];
-    return value;
-}
-
-using host::riff::same_id;
-
-}  // namespace
 
 DiphoneIndex::DiphoneIndex(const std::vector<uint8_t>& bytes) {
     const size_t count = bytes.size() / index_record_bytes;
@@ -27,8 +14,8 @@ DiphoneIndex::DiphoneIndex(const std::vector<uint8_t>& bytes) {
         IndexRecord record;
         const size_t length = std::min<size_t>(p[0], max_index_name_chars);
         record.name.assign(reinterpret_cast<const char*>(p + 1), length);
-        record.length_bytes = static_cast<uint16_t>(read_le(p + 9, 2));
-        record.offset = read_le(p + 11, 4);
+        record.length_bytes = static_cast<uint16_t>(host::riff::le16(p + 9));
+        record.offset = host::riff::le32(p + 11);
         records_.push_back(std::move(record));
     }
 }
@@ -74,29 +61,15 @@ size_t cut_unit_length(size_t length_bytes, bool shorten, int cut_amount, int mi
 }
 
 WavDataChunk find_wav_data(host::InputFile& file) {
-    WavDataChunk chunk;
-    const uint64_t size = file.size();
-    uint8_t head[12];
-    if (!file.seek(0) || file.read(head, 12) != 12 || !same_id(head, "riff")) return chunk;
-    uint64_t position = 12;
-    bool first = true;
-    for (;;) {
-        if (!file.seek(position) || file.read(head, 8) != 8) return chunk;
-        const uint64_t body = read_le(head + 4, 4);
-        position += 8;
-        if (first) {
-            // The first chunk must be the format; its body is skipped unread.
-            if (!same_id(head, "fmt ")) return chunk;
-            first = false;
-        } else if (same_id(head, "data")) {
-            chunk.found = true;
-            chunk.offset = position;
-            chunk.length_bytes = body;
-            return chunk;
-        }
-        if (body > size - std::min(size, position)) return chunk;  // a short body
-        position = host::riff::next_chunk_offset(file, position + body, body);
-    }
+    // A letter sound's format chunk comes first and is not read: the bank
+    // plays every sound as its own 11025 Hz, 8-bit mono.
+    host::riff::WalkPolicy policy;
+    policy.format_first = true;
+    policy.min_format_bytes = 0;
+    policy.read_format = false;
+    const auto layout = host::riff::walk_wave(file, policy);
+    if (!layout) return {};
+    return WavDataChunk{true, layout->data_offset, layout->data_declared};
 }
 
 void SpeechBuffer::ensure_room(size_t n) {
@@ -120,8 +93,8 @@ void SpeechBuffer::append_noise(host::Random& random) {
 
 void SpeechBuffer::flush_speech() {
     if (position_ <= header_bytes) return;
-    sound::fill_wav_header(block_.data(), static_cast<uint32_t>(position_ - header_bytes), rate_hz,
-                           8, 1);
+    host::riff::put_wav_header(block_.data(), host::PcmFormat{rate_hz, 8, 1},
+                               static_cast<uint32_t>(position_ - header_bytes));
     output_.play_image_and_wait(block_.data(), position_);
     position_ = header_bytes;
 }

@@ -1,5 +1,7 @@
 #include "sound/wav_reader.h"
 
+#include <cstdint>
+
 #include "host/riff.h"
 #include "sound/wave_player.h"
 
@@ -7,73 +9,32 @@ namespace sound {
 
 namespace {
 
-using host::riff::le16;
-using host::riff::le32;
-using host::riff::same_id;
-
-// Channels, rate and bits from a format chunk of at least 16 bytes (the tag,
-// average rate and block align are not used).
-WavFormat format_from_chunk(const uint8_t* chunk) {
-    return WavFormat{le16(chunk + 2), le32(chunk + 4), le16(chunk + 14)};
+WavFormat format_of(const host::riff::WaveLayout& layout) {
+    return WavFormat{layout.format.channels, layout.format.rate_hz, layout.format.bits};
 }
 
-constexpr size_t riff_bytes = 12;
-using host::riff::chunk_header_bytes;
-constexpr uint32_t shortest_format_chunk = 16;
+// The player's tolerance: the format chunk first, at 12, with all its fields.
+host::riff::WalkPolicy player_policy(uint64_t largest_chunk) {
+    host::riff::WalkPolicy policy;
+    policy.format_first = true;
+    policy.max_chunk_bytes = largest_chunk;
+    return policy;
+}
 
 }  // namespace
 
-std::optional<WavFileData> find_wav_file_data(host::InputFile& file, uint8_t* scratch,
+std::optional<WavFileData> find_wav_file_data(host::InputFile& file, uint8_t* /*scratch*/,
                                               size_t scratch_bytes) {
-    uint8_t head[riff_bytes];
-    if (file.read(head, riff_bytes) != riff_bytes || !same_id(head, "RIFF")) return std::nullopt;
-    uint8_t chunk[chunk_header_bytes];
-    if (file.read(chunk, chunk_header_bytes) != chunk_header_bytes || !same_id(chunk, "fmt "))
-        return std::nullopt;
-    const uint32_t format_bytes = le32(chunk + 4);
-    // A format chunk shorter than its fields would leave them unread.
-    if (format_bytes < shortest_format_chunk || format_bytes > scratch_bytes) return std::nullopt;
-    if (file.read(scratch, format_bytes) != format_bytes) return std::nullopt;
-    const WavFormat format = format_from_chunk(scratch);
-
-    uint64_t position = host::riff::next_chunk_offset(
-        file, riff_bytes + chunk_header_bytes + format_bytes, format_bytes);
-    for (;;) {
-        if (!file.seek(position) || file.read(chunk, chunk_header_bytes) != chunk_header_bytes)
-            return std::nullopt;
-        const uint32_t length = le32(chunk + 4);
-        if (same_id(chunk, "data")) return WavFileData{format, length};
-        // Skipped chunks are read through the scratch buffer, so they must fit.
-        if (length > scratch_bytes || file.read(scratch, length) != length) return std::nullopt;
-        position =
-            host::riff::next_chunk_offset(file, position + chunk_header_bytes + length, length);
-    }
+    const auto layout = host::riff::walk_wave(file, player_policy(scratch_bytes));
+    if (!layout) return std::nullopt;
+    return WavFileData{format_of(*layout), layout->data_declared};
 }
 
 std::optional<WavImageData> find_wav_image_data(const uint8_t* image, size_t image_bytes) {
-    if (image == nullptr || image_bytes < riff_bytes + chunk_header_bytes) return std::nullopt;
-    if (!same_id(image, "RIFF") || !same_id(image + riff_bytes, "fmt ")) return std::nullopt;
-    const uint32_t format_bytes = le32(image + 16);
-    const size_t format_at = riff_bytes + chunk_header_bytes;
-    if (format_bytes < shortest_format_chunk || format_bytes > image_bytes - format_at)
-        return std::nullopt;
-    const WavFormat format = format_from_chunk(image + format_at);
-
-    const auto next_chunk = [&](size_t body_end, uint32_t length) {
-        return body_end + host::riff::pad_after(length, image + body_end, image_bytes - body_end);
-    };
-    size_t pos = next_chunk(format_at + format_bytes, format_bytes);
-    while (pos <= image_bytes && image_bytes - pos >= chunk_header_bytes) {
-        const uint32_t length = le32(image + pos + 4);
-        const size_t body = pos + chunk_header_bytes;
-        if (same_id(image + pos, "data")) {
-            const size_t available = image_bytes - body;
-            return WavImageData{format, body, length < available ? size_t(length) : available};
-        }
-        if (length > image_bytes - body) return std::nullopt;
-        pos = next_chunk(body + length, length);
-    }
-    return std::nullopt;
+    const auto layout = host::riff::walk_wave(image, image_bytes, player_policy(UINT64_MAX));
+    if (!layout) return std::nullopt;
+    return WavImageData{format_of(*layout), static_cast<size_t>(layout->data_offset),
+                        static_cast<size_t>(layout->data_available)};
 }
 
 uint32_t next_wav_piece(uint32_t remaining, uint32_t previous_piece) {

@@ -26,9 +26,10 @@ struct WavFileData {
 // Walks the chunks of an open file: "RIFF" at 0 and "fmt " at 12 (without
 // regard to case), the format chunk, then chunk headers until "data" (after
 // an odd-sized chunk, past its pad byte unless the file left it out: see
-// host/riff.h). The format chunk and every skipped chunk are read into
-// `scratch` and must fit it; a larger one, a short read or a format chunk of
-// fewer than 16 bytes ends the search. nullopt when nothing playable was found.
+// host/riff.h). The format chunk and every skipped chunk must fit a buffer of
+// `scratch_bytes`; a larger one, one cut short by the end of the file or a
+// format chunk of fewer than 16 bytes ends the search. nullopt when nothing
+// playable was found.
 std::optional<WavFileData> find_wav_file_data(host::InputFile& file, uint8_t* scratch,
                                               size_t scratch_bytes);
 

@@ -9,25 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "host/riff.h"
 #include "sound/wav_reader.h"
 
 namespace sound {
 
 namespace {
-
-// 11025 Hz, mono, 8 bits, both lengths all ones until they are filled in.
-constexpr uint8_t header_template[wav_header_bytes] = {
-    'R', 'I', 'F', 'F', 0xFF, 0xFF, 0xFF, 0xFF, 'W', 'A',  'V',  'E',  'f',  'm',  't',
-    ' ', 16,  0,   0,   0,    1,    0,    1,    0,   0x11, 0x2B, 0,    0,    0x11, 0x2B,
-    0,   0,   1,   0,   8,    0,    'd',  'a',  't', 'a',  0xFF, 0xFF, 0xFF, 0xFF};
-
-void put_u16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void put_u32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 constexpr uint8_t silence8 = 128;
 constexpr size_t shortest_block = 256;
@@ -56,13 +43,9 @@ size_t peak_in(const uint8_t* samples, size_t from, size_t to) {
 
 void fill_wav_header(uint8_t* image, uint32_t data_length, uint32_t rate_hz, uint16_t bits,
                      uint16_t channels) {
-    std::memcpy(image, header_template, wav_header_bytes);
-    put_u32(image + 4, data_length + 36);
-    put_u16(image + 22, channels);
-    put_u32(image + 24, rate_hz);
-    put_u32(image + 28, rate_hz * channels * (bits / 8u));
-    put_u16(image + 34, bits);
-    put_u32(image + 40, data_length);
+    // The block align follows the format too: 1 for the program's own
+    // 8-bit mono images, and right for any other.
+    host::riff::put_wav_header(image, host::PcmFormat{rate_hz, bits, channels}, data_length);
 }
 
 const char* wave_error_message(int code) {

@@ -15,17 +15,19 @@
 #include <string_view>
 
 #include "host/host.h"
+#include "host/riff.h"
 #include "textwindow/text_window.h"
 
 namespace sound {
 
-constexpr size_t wav_header_bytes = 44;
+constexpr size_t wav_header_bytes = host::riff::wav_header_bytes;
 constexpr size_t block_bytes = 65534;
 constexpr int block_count = 4;
 // Opening retries while another user holds the device, 100 ms apart.
 constexpr int open_attempts = 100;
 
-// Copies the template header into image[0..44) and sets its fields.
+// Writes the PCM header of `data_length` bytes in the given format into
+// image[0..44) (host::riff::put_wav_header).
 void fill_wav_header(uint8_t* image, uint32_t data_length, uint32_t rate_hz, uint16_t bits,
                      uint16_t channels);
 

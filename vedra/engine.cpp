@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/riff.h"
 #include "host/text.h"
 #include "vedra/normalise.h"
 
@@ -11,14 +12,6 @@ namespace {
 
 constexpr std::string_view default_voice = "br4";
 constexpr std::string_view built_in_database = "c:\\morbel\\vedratts\\br4";
-
-void put_u16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void put_u32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 std::string_view or_default(std::string_view value, std::string_view fallback) {
     return value.empty() ? fallback : value;
@@ -32,23 +25,6 @@ std::vector<char> c_string(std::string_view text) {
 }
 
 }  // namespace
-
-void build_wav_header(uint8_t* header, uint32_t rate_hz, uint16_t bits, uint32_t data_bytes,
-                      uint16_t channels) {
-    const uint16_t block_align = static_cast<uint16_t>(channels * bits / 8);
-    std::memcpy(header, "RIFF", 4);
-    put_u32(header + 4, data_bytes + 36);
-    std::memcpy(header + 8, "WAVEfmt ", 8);
-    put_u32(header + 16, 16);
-    put_u16(header + 20, 1);
-    put_u16(header + 22, channels);
-    put_u32(header + 24, rate_hz);
-    put_u32(header + 28, uint32_t(block_align) * rate_hz);
-    put_u16(header + 32, block_align);
-    put_u16(header + 34, bits);
-    std::memcpy(header + 36, "data", 4);
-    put_u32(header + 40, data_bytes);
-}
 
 // ---- the text stages
 
@@ -161,7 +137,7 @@ bool Engine::vedra_init(std::string_view voice, std::string_view rules, std::str
     // The file is kept whole in memory and rewritten after each text, since
     // the host offers whole-file writes only; its header is always complete.
     output_.assign(sound::wav_header_bytes, 0);
-    build_wav_header(output_.data(), rate_hz, 16, 0, 1);
+    host::riff::put_wav_header(output_.data(), host::PcmFormat{rate_hz, 16, 1}, 0);
     if (!host_.files.write_whole(output_name_, output_)) {
         // Creating and writing are one step here: either failure gets the
         // message, so the caller can tell the user why.
@@ -177,7 +153,8 @@ bool Engine::vedra_init(std::string_view voice, std::string_view rules, std::str
 }
 
 void Engine::play_chunk() {
-    build_wav_header(play_buffer_.data(), rate_hz, 16, static_cast<uint32_t>(play_fill_), 1);
+    host::riff::put_wav_header(play_buffer_.data(), host::PcmFormat{rate_hz, 16, 1},
+                               static_cast<uint32_t>(play_fill_));
     player_.play_wav_buffer(play_buffer_.data(), sound::wav_header_bytes + play_fill_);
     play_fill_ = 0;
 }
@@ -253,8 +230,8 @@ bool Engine::vedra_speak(std::string_view text) {
         play_chunk();
     }
     if (file_mode_ && output_.size() != output_before) {
-        build_wav_header(output_.data(), rate_hz, 16,
-                         static_cast<uint32_t>(output_.size() - sound::wav_header_bytes), 1);
+        host::riff::put_wav_header(output_.data(), host::PcmFormat{rate_hz, 16, 1},
+                                   static_cast<uint32_t>(output_.size() - sound::wav_header_bytes));
         if (!host_.files.write_whole(output_path_, output_)) result = false;
     }
 
@@ -274,8 +251,8 @@ void Engine::vedra_stop() {
 
 void Engine::vedra_close() {
     if (file_mode_) {
-        build_wav_header(output_.data(), rate_hz, 16,
-                         static_cast<uint32_t>(output_.size() - sound::wav_header_bytes), 1);
+        host::riff::put_wav_header(output_.data(), host::PcmFormat{rate_hz, 16, 1},
+                                   static_cast<uint32_t>(output_.size() - sound::wav_header_bytes));
         host_.files.write_whole(output_path_, output_);
         output_.clear();
         output_.shrink_to_fit();

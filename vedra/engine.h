@@ -73,10 +73,6 @@ public:
     std::string current_symbol;
 };
 
-// The engine's WAV header: 44 bytes, PCM, every format field computed.
-void build_wav_header(uint8_t* header, uint32_t rate_hz, uint16_t bits, uint32_t data_bytes,
-                      uint16_t channels);
-
 class Engine {
 public:
     static constexpr uint32_t rate_hz = 16000;

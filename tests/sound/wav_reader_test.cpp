@@ -13,14 +13,14 @@ namespace {
 
 using namespace testsound;
 
-TEST(FillWavHeader, IsTheTemplateWithTheFieldsSet) {
+TEST(FillWavHeader, EveryFieldFollowsTheFormat) {
     std::vector<uint8_t> h(sound::wav_header_bytes, 0xAA);
     sound::fill_wav_header(h.data(), 7, 22050, 16, 2);
     std::vector<uint8_t> expected = {'R', 'I', 'F', 'F'};
     put32(expected, 43);
     expected.insert(expected.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0});
     put16(expected, 2), put32(expected, 22050), put32(expected, 88200);
-    put16(expected, 1), put16(expected, 16);  // block align stays the template's 1
+    put16(expected, 4), put16(expected, 16);  // block align: 2 channels of 2 bytes
     expected.insert(expected.end(), {'d', 'a', 't', 'a', 7, 0, 0, 0});
     EXPECT_EQ(h, expected);
 }

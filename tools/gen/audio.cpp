@@ -8,6 +8,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "host/riff.h"
+
 namespace gen {
 
 Samples resample(const Samples& in, int rate_hz) {
@@ -88,35 +90,10 @@ std::vector<uint8_t> to_u8(const Samples& s) {
     return out;
 }
 
-namespace {
-void put32(std::vector<uint8_t>& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void put16(std::vector<uint8_t>& b, uint16_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void put_tag(std::vector<uint8_t>& b, const char* tag) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(tag[i]));
-}
-}  // namespace
-
 std::vector<uint8_t> wav8_image(const std::vector<uint8_t>& pcm, int rate_hz) {
-    std::vector<uint8_t> b;
-    b.reserve(44 + pcm.size());
-    put_tag(b, "RIFF");
-    put32(b, static_cast<uint32_t>(pcm.size() + 36));
-    put_tag(b, "WAVE");
-    put_tag(b, "fmt ");
-    put32(b, 16);
-    put16(b, 1);  // PCM
-    put16(b, 1);  // mono
-    put32(b, static_cast<uint32_t>(rate_hz));
-    put32(b, static_cast<uint32_t>(rate_hz));  // bytes per second at 8 bits mono
-    put16(b, 1);                               // block align
-    put16(b, 8);
-    put_tag(b, "data");
-    put32(b, static_cast<uint32_t>(pcm.size()));
+    std::vector<uint8_t> b(host::riff::wav_header_bytes);
+    host::riff::put_wav_header(b.data(), host::PcmFormat{static_cast<uint32_t>(rate_hz), 8, 1},
+                               static_cast<uint32_t>(pcm.size()));
     b.insert(b.end(), pcm.begin(), pcm.end());
     return b;
 }
