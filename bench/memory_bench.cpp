@@ -45,13 +45,13 @@ void BM_FalarPeakMemory(benchmark::State& state) {
     const auto length = static_cast<size_t>(state.range(1));
     const std::string folder = std::filesystem::temp_directory_path() / "zimbalot-memory-bench";
     std::filesystem::create_directories(folder);
-    setenv("KORALU_WINDOWS", ZIMBALOT_DATA_SET, 1);
     const std::vector<std::string> words = text_words(length);
     {
         std::ofstream text(folder + "/texto.txt");
         for (const std::string& w : words) text << w << ' ';
     }
-    std::vector<std::string> falar = {ZIMBALOT_BINARY_DIR "/app/falar"};
+    std::vector<std::string> falar = {ZIMBALOT_BINARY_DIR "/app/falar", "--config",
+                                      ZIMBALOT_DATA_SET};
     std::vector<std::string> espeak = {"espeak-ng", "-v", "pt-br", "-f", folder + "/texto.txt"};
     if (write_wav) {
         falar.insert(falar.end(), {"-w", folder + "/falar.wav"});

@@ -2,6 +2,7 @@
 // wave-out block is reported done, on SDL's dummy driver (which takes samples
 // at the real rate): the median lag over the shipped "toc" and a few letter
 // sounds. Wall-clock time; each run lasts a few seconds.
+#include <SDL_hints.h>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -47,7 +48,7 @@ double ms_since(Clock::time_point t) {
 
 struct Rig {
     Rig() {
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
         audio = std::make_unique<host::sdl::SdlAudio>(host::sdl::linked_sdl_audio_api(), queue,
                                                       trace, files);
     }

@@ -30,9 +30,12 @@ double median(std::vector<double> v) {
 void BM_FalarWriteStartUpCpu(benchmark::State& state) {
     const std::string folder = std::filesystem::temp_directory_path() / "zimbalot-startup-bench";
     std::filesystem::create_directories(folder);
-    setenv("KORALU_WINDOWS", ZIMBALOT_DATA_SET, 1);
-    const std::vector<std::string> falar = {ZIMBALOT_BINARY_DIR "/app/falar", "-w",
-                                            folder + "/falar.wav", "casa"};
+    const std::vector<std::string> falar = {ZIMBALOT_BINARY_DIR "/app/falar",
+                                            "--config",
+                                            ZIMBALOT_DATA_SET,
+                                            "-w",
+                                            folder + "/falar.wav",
+                                            "casa"};
     const std::vector<std::string> espeak = {
         "espeak-ng", "-v", "pt-br", "-w", folder + "/espeak.wav", "casa"};
     std::vector<double> ours, theirs;

@@ -100,8 +100,8 @@ int Session::init(const char* database_path, const char* rename, const char* clo
         mode_ = Mode::kInProcess;
         return 0;
     }
-    program_ = os::find_on_path("mbrola");
-    if (program_.empty())
+    program_ = chosen_program_.empty() ? os::find_on_path("mbrola") : chosen_program_;
+    if (program_.empty() || !os::is_regular_file(program_))
         return fail(kErrorNoProgram, database_path_ +
                                          " is not a diphone database of this library, and no "
                                          "mbrola program is installed to read it");

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "mbrola/database.h"
@@ -64,6 +65,10 @@ public:
     float volume() const { return volume_; }
     std::string database_info(int index) const;
 
+    // The mbrola program to run for a database of its own, instead of the one
+    // found on the PATH (empty: the PATH's). Takes effect at the next init.
+    void set_program(std::string path) { chosen_program_ = std::move(path); }
+
     // The running child's process id, or -1 (for tests that check none is left behind).
     int child_pid() const { return child_.pid; }
 
@@ -92,6 +97,7 @@ private:
     std::unique_ptr<Database> db_;
     std::unique_ptr<Synthesizer> synth_;
 
+    std::string chosen_program_;
     std::string program_;
     os::Child child_;
     bool child_draining_ = false;  // its input is closed; read until it ends

@@ -38,21 +38,17 @@ protected:
         fs::create_symlink(FAKE_MBROLA, dir_ / "bin" / "mbrola");
         std::ofstream(dir_ / "voz") << "FAKE-VOICE\n";
         std::ofstream(dir_ / "lixo") << "not a voice\n";
-        old_path_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-        ::setenv("PATH", (dir_ / "bin").c_str(), 1);
-        ::setenv("FAKE_MBROLA_ARGS", (dir_ / "args").c_str(), 1);
+        std::ofstream(dir_ / "bin" / "mbrola.args");  // asks the fake for its arguments
+        session_.set_program((dir_ / "bin" / "mbrola").string());
     }
     void TearDown() override {
         session_.close();
         EXPECT_TRUE(no_child_left());
-        ::setenv("PATH", old_path_.c_str(), 1);
-        ::unsetenv("FAKE_MBROLA_ARGS");
         fs::remove_all(dir_);
     }
     std::string path(const char* name) const { return (dir_ / name).string(); }
 
     fs::path dir_;
-    std::string old_path_;
     mbrola::Session session_;
 };
 
@@ -70,7 +66,7 @@ TEST_F(ChildTest, LinesInSamplesOutInOrderAndAgainAfterAFlush) {
     EXPECT_EQ(out[159], 1);
     EXPECT_EQ(out[160], 2);
     EXPECT_TRUE(no_child_left());
-    std::ifstream args(path("args"));
+    std::ifstream args(path("bin/mbrola.args"));
     std::string said;
     std::getline(args, said);
     EXPECT_EQ(said, "-e " + path("voz") + " - -");
@@ -132,7 +128,7 @@ TEST_F(ChildTest, DatabasesThatCannotBeReadAreRefused) {
     EXPECT_LT(session_.init(path("missing").c_str()), 0);
     EXPECT_LT(session_.init(""), 0);
     EXPECT_LT(session_.write(const_cast<char*>("a 10\n")), 0);  // not initialised
-    ::setenv("PATH", path("nowhere").c_str(), 1);
+    session_.set_program(path("nowhere/mbrola"));
     EXPECT_EQ(session_.init(path("voz").c_str()), mbrola::kErrorNoProgram);
     EXPECT_NE(session_.last_error_text().find("no mbrola program"), std::string::npos);
 }

@@ -60,8 +60,9 @@ std::vector<uint8_t> wav_8bit(size_t samples, uint32_t rate = 11025) {
 
 struct SdlAudioTest : ::testing::Test {
     void SetUp() override {
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        if (std::string(std::getenv("SDL_AUDIODRIVER")) != "dummy")
+        // The hint yields to a driver the environment names.
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+        if (std::string(SDL_GetHint(SDL_HINT_AUDIODRIVER)) != "dummy")
             GTEST_SKIP() << "needs SDL's dummy audio driver";
         api = host::sdl::linked_sdl_audio_api();
         api.open_device = &counting_open;

@@ -5,7 +5,8 @@
 // in which order. Output is held until "#" or the end of the input.
 // The database must start with "FAKE-VOICE". Phonemes that fail on request:
 // ERRO (a message and exit code 1), CRASH (abort), DORME (sleeps a minute).
-// With FAKE_MBROLA_ARGS set, the arguments are written to that file.
+// When a file named as the program plus ".args" exists, the arguments are
+// written to it.
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,7 +19,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    if (const char* log = std::getenv("FAKE_MBROLA_ARGS")) {
+    if (const std::string log = std::string(argv[0]) + ".args"; std::ifstream(log)) {
         std::ofstream out(log);
         for (int i = 1; i < argc; ++i) out << argv[i] << (i + 1 < argc ? " " : "\n");
     }
