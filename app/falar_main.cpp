@@ -150,6 +150,7 @@ int parse(int argc, char** argv, Arguments& a, bool& help) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argv = host::native::utf8_arguments(argc, argv);
     host::common::binary_standard_output();
     // The environment is read here only; the rest gets it as options.
     host::ConfigFolders folders = host::native::config_folders(

@@ -62,6 +62,7 @@ bool parse_number(const char* text, uint32_t& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argv = host::native::utf8_arguments(argc, argv);
     host::common::remove_partial_outputs_on_signals();
     host::common::binary_standard_output();
     host::BackendOptions options;

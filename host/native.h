@@ -37,6 +37,12 @@ using common::config_folders;
 using common::default_config_folders;
 #endif
 
+// The program's arguments as UTF-8, as every main reads them: on Windows they
+// are taken from the wide command line (the ANSI code page would lose what it
+// cannot hold); elsewhere they are `argv` itself. The strings live as long
+// as the process.
+char** utf8_arguments(int& argc, char** argv);
+
 // The desktop backend (a window with sound); nullptr, after a message on
 // standard error, when it cannot start.
 std::unique_ptr<Backend> make_desktop_backend(const BackendOptions& options);

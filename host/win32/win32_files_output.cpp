@@ -113,6 +113,8 @@ void binary_standard_streams() {
     // Traces, printed phonemes and samples are the same bytes on every system.
     ::_setmode(::_fileno(stdout), _O_BINARY);
     ::_setmode(::_fileno(stderr), _O_BINARY);
+    // What the programs print is UTF-8; a console shows it as such.
+    ::SetConsoleOutputCP(CP_UTF8);
 }
 
 void on_interrupt(void (*handler)(int)) {
