@@ -10,6 +10,12 @@
 #include "mbrola/session.h"
 
 #define MBR_EXPORT extern "C" __attribute__((visibility("default")))
+// The 32-bit Windows library is called with the system's own convention.
+#if defined(_WIN32) && !defined(_WIN64)
+#define MBR_CALL __stdcall
+#else
+#define MBR_CALL
+#endif
 
 namespace {
 
@@ -34,83 +40,83 @@ struct Phone {
 
 }  // namespace
 
-MBR_EXPORT int init_MBR(char* database_path) {
+MBR_EXPORT int MBR_CALL init_MBR(char* database_path) {
     return session().init(database_path);
 }
 
 // Renaming and cloning ("old new old new ...") map the caller's names to the
 // database's: the names are passed on as aliases.
-MBR_EXPORT int init_rename_MBR(char* database_path, char* rename, char* clone) {
+MBR_EXPORT int MBR_CALL init_rename_MBR(char* database_path, char* rename, char* clone) {
     return session().init(database_path, rename ? rename : "", clone ? clone : "");
 }
 
-MBR_EXPORT int write_MBR(char* lines) {
+MBR_EXPORT int MBR_CALL write_MBR(char* lines) {
     return session().write(lines);
 }
-MBR_EXPORT int flush_MBR() {
+MBR_EXPORT int MBR_CALL flush_MBR() {
     return session().flush();
 }
-MBR_EXPORT int read_MBR(short* samples, int wanted) {
+MBR_EXPORT int MBR_CALL read_MBR(short* samples, int wanted) {
     return session().read(samples, wanted);
 }
-MBR_EXPORT int readtype_MBR(void* samples, int wanted, int audio_type) {
+MBR_EXPORT int MBR_CALL readtype_MBR(void* samples, int wanted, int audio_type) {
     return session().read_type(samples, wanted, audio_type);
 }
-MBR_EXPORT void close_MBR() {
+MBR_EXPORT void MBR_CALL close_MBR() {
     session().close();
 }
-MBR_EXPORT void reset_MBR() {
+MBR_EXPORT void MBR_CALL reset_MBR() {
     session().reset();
 }
-MBR_EXPORT int lastError_MBR() {
+MBR_EXPORT int MBR_CALL lastError_MBR() {
     return session().last_error();
 }
-MBR_EXPORT int lastErrorStr_MBR(char* buffer, int length) {
+MBR_EXPORT int MBR_CALL lastErrorStr_MBR(char* buffer, int length) {
     return copy_out(session().last_error_text(), buffer, length);
 }
-MBR_EXPORT void setNoError_MBR(int no_error) {
+MBR_EXPORT void MBR_CALL setNoError_MBR(int no_error) {
     session().set_no_error(no_error != 0);
 }
-MBR_EXPORT int getNoError_MBR() {
+MBR_EXPORT int MBR_CALL getNoError_MBR() {
     return session().no_error() ? 1 : 0;
 }
-MBR_EXPORT void setFreq_MBR(int rate_hz) {
+MBR_EXPORT void MBR_CALL setFreq_MBR(int rate_hz) {
     session().set_rate_hz(rate_hz);
 }
-MBR_EXPORT int getFreq_MBR() {
+MBR_EXPORT int MBR_CALL getFreq_MBR() {
     return session().rate_hz();
 }
-MBR_EXPORT void setVolumeRatio_MBR(float ratio) {
+MBR_EXPORT void MBR_CALL setVolumeRatio_MBR(float ratio) {
     session().set_volume(ratio);
 }
-MBR_EXPORT float getVolumeRatio_MBR() {
+MBR_EXPORT float MBR_CALL getVolumeRatio_MBR() {
     return session().volume();
 }
-MBR_EXPORT int getVersion_MBR(char* buffer, int length) {
+MBR_EXPORT int MBR_CALL getVersion_MBR(char* buffer, int length) {
     return copy_out(mbrola::kVersion, buffer, length);
 }
-MBR_EXPORT int getDatabaseInfo_MBR(char* buffer, int length, int index) {
+MBR_EXPORT int MBR_CALL getDatabaseInfo_MBR(char* buffer, int length, int index) {
     return copy_out(session().database_info(index), buffer, length);
 }
 // A parser of the caller's own is accepted and not used: the lines written
 // are always read as phoneme lines.
-MBR_EXPORT int setParser_MBR(void* /*parser*/) {
+MBR_EXPORT int MBR_CALL setParser_MBR(void* /*parser*/) {
     return 0;
 }
 
-MBR_EXPORT void* init_Phone(char* name, float length_ms) {
+MBR_EXPORT void* MBR_CALL init_Phone(char* name, float length_ms) {
     auto* phone = new Phone;
     if (name) phone->line.symbol = std::string(name).substr(0, mbrola::kMaxSymbolLength);
     phone->line.duration_ms = std::clamp<double>(length_ms, 0, mbrola::kMaxDurationMs);
     return phone;
 }
-MBR_EXPORT void reset_Phone(void* phone) {
+MBR_EXPORT void MBR_CALL reset_Phone(void* phone) {
     if (phone) static_cast<Phone*>(phone)->line.pitch.clear();
 }
-MBR_EXPORT void close_Phone(void* phone) {
+MBR_EXPORT void MBR_CALL close_Phone(void* phone) {
     delete static_cast<Phone*>(phone);
 }
-MBR_EXPORT void appendf0_Phone(void* phone, float position, float hz) {
+MBR_EXPORT void MBR_CALL appendf0_Phone(void* phone, float position, float hz) {
     if (!phone) return;
     auto& pitch = static_cast<Phone*>(phone)->line.pitch;
     if (pitch.size() < mbrola::kMaxPitchPoints)

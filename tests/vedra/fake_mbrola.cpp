@@ -11,11 +11,11 @@ void log(std::string call) {
     the_fake.calls.push_back(std::move(call));
 }
 
-int init_mbr(char* path) {
+int VEDRA_MBR_CALL init_mbr(char* path) {
     log(std::string("init_MBR ") + path);
     return the_fake.init_result;
 }
-int write_mbr(char* line) {
+int VEDRA_MBR_CALL write_mbr(char* line) {
     const std::string text = line;
     log("write_MBR " + text);
     if (!the_fake.error_line.empty() && text.starts_with(the_fake.error_line)) {
@@ -31,12 +31,12 @@ int write_mbr(char* line) {
     the_fake.pending += samples;
     return 1;
 }
-int flush_mbr() {
+int VEDRA_MBR_CALL flush_mbr() {
     log("flush_MBR");
     the_fake.pending += the_fake.samples_on_flush;
     return 0;
 }
-int read_mbr(short* samples, int wanted) {
+int VEDRA_MBR_CALL read_mbr(short* samples, int wanted) {
     log("read_MBR " + std::to_string(wanted));
     if (the_fake.fault_on_next_read) {
         the_fake.fault_on_next_read = false;
@@ -49,28 +49,53 @@ int read_mbr(short* samples, int wanted) {
     if (the_fake.overreport && n > 0) return wanted * 4;
     return n;
 }
-void close_mbr() {
+void VEDRA_MBR_CALL close_mbr() {
     log("close_MBR");
 }
-void reset_mbr() {
+void VEDRA_MBR_CALL reset_mbr() {
     log("reset_MBR");
     the_fake.last_error = 0;
     the_fake.pending = 0;
 }
-int last_error_mbr() {
+int VEDRA_MBR_CALL last_error_mbr() {
     return the_fake.last_error;
 }
-void set_no_error_mbr(int value) {
+void VEDRA_MBR_CALL set_no_error_mbr(int value) {
     log("setNoError_MBR " + std::to_string(value));
 }
 
 // Entry points the engine must never call.
-int unused_int() {
+int VEDRA_MBR_CALL unused_int() {
     log("unexpected");
     return 0;
 }
-void unused_void() {
+void VEDRA_MBR_CALL unused_void() {
     log("unexpected");
+}
+// Named, not lambdas: the table's calling convention is the library's.
+int VEDRA_MBR_CALL unused_rename(char*, char*, char*) {
+    return unused_int();
+}
+int VEDRA_MBR_CALL unused_readtype(void*, int, int) {
+    return unused_int();
+}
+int VEDRA_MBR_CALL unused_text(char*, int) {
+    return unused_int();
+}
+void VEDRA_MBR_CALL unused_set(int) {
+    unused_void();
+}
+void VEDRA_MBR_CALL unused_ratio(float) {
+    unused_void();
+}
+float VEDRA_MBR_CALL unused_float() {
+    return float(unused_int());
+}
+int VEDRA_MBR_CALL unused_info(char*, int, int) {
+    return unused_int();
+}
+int VEDRA_MBR_CALL unused_parser(void*) {
+    return unused_int();
 }
 
 }  // namespace
@@ -93,24 +118,24 @@ bool FakeLibrary::load_mbrola() {
     ++the_fake.loads;
     if (!the_fake.library_present) return false;
     api_.init_MBR = init_mbr;
-    api_.init_rename_MBR = [](char*, char*, char*) { return unused_int(); };
+    api_.init_rename_MBR = unused_rename;
     api_.write_MBR = write_mbr;
     api_.flush_MBR = flush_mbr;
     api_.read_MBR = read_mbr;
-    api_.readtype_MBR = [](void*, int, int) { return unused_int(); };
+    api_.readtype_MBR = unused_readtype;
     api_.close_MBR = close_mbr;
     api_.reset_MBR = reset_mbr;
     api_.lastError_MBR = last_error_mbr;
-    api_.lastErrorStr_MBR = [](char*, int) { return unused_int(); };
+    api_.lastErrorStr_MBR = unused_text;
     api_.setNoError_MBR = set_no_error_mbr;
-    api_.getNoError_MBR = [] { return unused_int(); };
-    api_.setFreq_MBR = [](int) { unused_void(); };
-    api_.getFreq_MBR = [] { return unused_int(); };
-    api_.setVolumeRatio_MBR = [](float) { unused_void(); };
-    api_.getVolumeRatio_MBR = [] { return float(unused_int()); };
-    api_.getVersion_MBR = [](char*, int) { return unused_int(); };
-    api_.getDatabaseInfo_MBR = [](char*, int, int) { return unused_int(); };
-    api_.setParser_MBR = [](void*) { return unused_int(); };
+    api_.getNoError_MBR = unused_int;
+    api_.setFreq_MBR = unused_set;
+    api_.getFreq_MBR = unused_int;
+    api_.setVolumeRatio_MBR = unused_ratio;
+    api_.getVolumeRatio_MBR = unused_float;
+    api_.getVersion_MBR = unused_text;
+    api_.getDatabaseInfo_MBR = unused_info;
+    api_.setParser_MBR = unused_parser;
     api_.init_Phone = unused_void;
     api_.reset_Phone = unused_void;
     api_.close_Phone = unused_void;
