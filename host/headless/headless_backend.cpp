@@ -8,11 +8,12 @@
 #include <limits>
 
 #include "host/common/output_file.h"
-#include "host/native.h"
 #include "host/common/run_outputs.h"
 #include "host/common/volume.h"
 #include "host/common/window_core.h"
 #include "host/headless/script.h"
+#include "host/native.h"
+#include "host/riff.h"
 #include "host/text.h"
 
 namespace host::headless {
@@ -91,6 +92,7 @@ struct HeadlessBackend::Impl : MessageQueue,
     std::vector<uint8_t> capture;
     std::vector<uint8_t> converted;
     bool media_finished = false;
+    bool looping = false;  // a memory image plays in a loop
 
     // ---- trace
     void event(std::string_view word, std::string_view args) override {
@@ -385,11 +387,19 @@ struct HeadlessBackend::Impl : MessageQueue,
         deliver_timed();
         return duration > 0 || files.file_exists(name);
     }
+    // As on the desktops, a new loop replaces the one playing, and only a
+    // stop that silences a loop is an event.
     bool play_memory_looping(const std::vector<uint8_t>& image) override {
+        stop();
         event("sound-async", std::to_string(image.size()));
+        looping = riff::find_wave_sound(image.data(), image.size()).has_value();
         return true;
     }
-    void stop() override { event("sound-stop", ""); }
+    void stop() override {
+        if (!looping) return;
+        looping = false;
+        event("sound-stop", "");
+    }
 
     // ---- Process
     // The screenshot and the capture; false when one failed.

@@ -10,6 +10,7 @@
 
 #include "host/backend.h"
 #include "host/headless/headless_backend.h"
+#include "host/riff.h"
 #include "host/text.h"
 #include "support.h"
 
@@ -119,6 +120,38 @@ TEST(WindowTrace, DesktopAndSimulationTraceTheSameWindowCalls) {
         "title depois",
     };
     EXPECT_EQ(simulated_lines, expected);
+}
+
+// The looping sound player: a new loop replaces the one playing, and a stop
+// is traced only when it silences one.
+TEST(WindowTrace, DesktopAndSimulationTraceTheSameLoopingSounds) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display (run under xvfb-run)";
+    std::vector<uint8_t> tone(host::riff::wav_header_bytes + 2000);
+    host::riff::put_wav_header(tone.data(), host::PcmFormat{11025, 8, 1}, 2000);
+    for (size_t i = host::riff::wav_header_bytes; i < tone.size(); ++i)
+        tone[i] = i % 20 < 10 ? 100 : 156;
+    const auto drive_sounds = [&](host::SoundPlayer& player) {
+        player.stop();
+        player.play_memory_looping(tone);
+        player.play_memory_looping(tone);
+        player.stop();
+        player.stop();
+    };
+    const std::string trace = testsupport::make_temp_dir("sound-trace") + "/desktop.txt";
+    host::BackendOptions options;
+    options.trace_path = trace;
+    auto desktop = host::make_backend(options);
+    ASSERT_TRUE(desktop);
+    if (!desktop->audio_available()) GTEST_SKIP() << "no audio device";
+    drive_sounds(desktop->host().sound_player);
+    ASSERT_TRUE(desktop->finish_outputs());
+
+    testsupport::Headless simulation;
+    drive_sounds(simulation.host().sound_player);
+    const std::vector<std::string> expected = {"sound-async 2044", "sound-stop", "sound-async 2044",
+                                               "sound-stop"};
+    EXPECT_EQ(untimed(read_lines(trace)), expected);
+    EXPECT_EQ(simulation.backend->events(), expected);
 }
 
 }  // namespace
