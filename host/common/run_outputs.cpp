@@ -49,6 +49,17 @@ void RunOutputs::trace_line(std::string_view line, bool flush_each) {
     if (flush_each) trace_.flush();
 }
 
+void RunOutputs::trace_event(uint64_t time_ms, std::string_view word, std::string_view args) {
+    if (tracing()) trace_line(trace_line_text(time_ms, word, args), true);
+}
+
+void RunOutputs::exit_run(int code, uint64_t time_ms) {
+    if (failed()) code = exit_output_failed;
+    trace_event(time_ms, "exit", std::to_string(code));
+    if (!finish()) code = exit_output_failed;
+    std::exit(code);
+}
+
 bool RunOutputs::save_screenshot(const Canvas& canvas, const std::string& path) {
     OutputFile out;
     if (!out.open(path)) {

@@ -35,6 +35,13 @@ public:
     // One trace line; the newline is added. Flushed at once when
     // `flush_each` (the desktop, where a run may be watched as it goes).
     void trace_line(std::string_view line, bool flush_each = false);
+    // One event of a run in real time, formatted by trace_line_text and
+    // flushed at once; nothing without a trace file.
+    void trace_event(uint64_t time_ms, std::string_view word, std::string_view args);
+    // Ends a run in real time: traces `exit` with the code the process
+    // really ends with (exit_output_failed when an output failed, before or
+    // while completing them), completes the outputs and exits.
+    [[noreturn]] void exit_run(int code, uint64_t time_ms);
 
     bool capturing() const { return capture_.is_open(); }
     WavFileWriter& capture() { return capture_; }

@@ -186,18 +186,11 @@ private:
 
     // ---- Trace
     void event(std::string_view word, std::string_view args) override {
-        if (!outputs_.tracing()) return;
-        // Flushed line by line, so the trace can be watched as the run goes.
-        outputs_.trace_line(common::trace_line_text(now_ms(), word, args), true);
+        outputs_.trace_event(now_ms(), word, args);
     }
 
     // ---- Process
-    [[noreturn]] void exit_process(int code) override {
-        if (outputs_.failed()) code = common::exit_output_failed;
-        event("exit", std::to_string(code));
-        if (!outputs_.finish()) code = common::exit_output_failed;
-        std::exit(code);
-    }
+    [[noreturn]] void exit_process(int code) override { outputs_.exit_run(code, now_ms()); }
 
     BackendOptions options_;
     common::PosixFiles files_;
