@@ -91,6 +91,11 @@ Synthesizer::Grain Synthesizer::nearest_mark(const Half& half, double t) const {
     } else if (at != first && position - (at - 1)->offset < at->offset - position) {
         --at;
     }
+    // A mark closer than half a period to either end of its recording has no
+    // room for its window: the grain would start or stop abruptly (a click).
+    const double room = 0.5 * db_.rate_hz / db_.recorded_pitch_hz;
+    if (at->offset < room && at + 1 != last) ++at;
+    if (double(half.diphone->sample_count) - at->offset < room && at != first) --at;
     g.mark = static_cast<uint32_t>(at - first);
     return g;
 }
@@ -128,27 +133,17 @@ void Synthesizer::generate(int64_t horizon) {
         const double t = next_mark_;
         const int64_t centre = std::llround(t);
         while (phone_at_ + 1 < phones_.size() && t >= phones_[phone_at_].end) ++phone_at_;
-        const Phone& p = phones_[phone_at_];
-        const bool first_half = t < p.split;
+        const bool first_half = t < phones_[phone_at_].split;
         const Half own = first_half ? left_half(phone_at_) : right_half(phone_at_);
         const Grain g = nearest_mark(own, t);
         const bool voiced = g.diphone && db_.marks[g.diphone->first_mark + g.mark].voiced;
         const double step = std::max(2.0, voiced ? rate_hz_ / pitch_at(t) : unvoiced_step);
         const int64_t right = std::max<int64_t>(1, std::llround(t + step) - centre);
         const int64_t left = previous_step_ > 0 ? previous_step_ : right;
-        // Cross-fade with the other diphone over about two periods each side
-        // of the phoneme's middle (less in a short phoneme).
-        const double width =
-            std::min(2.0 * step, 0.5 * double(std::min(p.split - p.start, p.end - p.split)));
-        const double distance = std::fabs(t - double(p.split));
-        if (width >= 1 && distance < width) {
-            const double other_gain = 0.5 * (1 - distance / width);
-            const Half other = first_half ? right_half(phone_at_) : left_half(phone_at_);
-            add_grain(g, centre, left, right, 1 - other_gain);
-            add_grain(nearest_mark(other, t), centre, left, right, other_gain);
-        } else {
-            add_grain(g, centre, left, right, 1.0);
-        }
+        // No cross-fade of the two diphones at the phoneme's middle: mixing two
+        // recordings there blurs the formant movement; the overlapping windows
+        // already smooth the switch over one period.
+        add_grain(g, centre, left, right, 1.0);
         last_centre_ = centre;
         previous_step_ = right;
         next_mark_ = t + step;

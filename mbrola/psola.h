@@ -9,9 +9,8 @@
 // the whole utterance (held flat before the first and after the last). Every
 // mark takes the nearest recorded pitch period of the half-diphone at the
 // matching place and adds it in with a raised-cosine window whose halves
-// reach to the neighbouring marks, so that the windows sum to one. Near the
-// middle of a phoneme the periods of both diphones are cross-faded, which
-// hides the difference between the two recordings.
+// reach to the neighbouring marks, so that the windows sum to one. At the
+// middle of a phoneme the marks pass from one diphone to the other.
 //
 // States: collecting (lines added, samples produced up to the point where the
 // next phoneme and the pitch are known) -> flushed (everything produced, the

@@ -30,6 +30,15 @@ bool is_voiced_stop(const std::string& s) {
     return s == "b" || s == "d" || s == "g" || s == "dZ";
 }
 
+// The voice closes a nasal vowel with a velar nasal before a consonant, and
+// at the end of a word except after a; not before a vowel, a glide or nh.
+std::string espeak_before(const std::string& x, const std::string& y) {
+    const std::string said = espeak_phoneme(x);
+    const bool open = is_vowel(y) || y == "w" || y == "y" || y == "J" || (x == "a~" && y == "_");
+    const size_t blank = said.find(' ');
+    return open && blank != std::string::npos ? said.substr(0, blank) : said;
+}
+
 std::string strip(std::string name) {
     // Variants the voice marks on a name: ";" (palatal), "-" (before a syllable break).
     name.erase(
@@ -107,21 +116,36 @@ struct Cut {
 
 // Where each phoneme of a carrier starts (16 kHz samples), matched to the
 // voice's phoneme events; voiceless stops start at their silent closure.
+// `seconds` holds where a symbol's second phoneme starts (-1 when it has one).
 bool phoneme_starts(const Utterance& u, const std::vector<float>& x,
                     const std::vector<std::string>& phonemes, std::vector<long>& starts,
-                    std::vector<long>& events, long& end, std::string& error) {
+                    std::vector<long>& events, std::vector<long>& seconds, long& end,
+                    std::string& error) {
     const double scale = double(kDiphoneRateHz) / u.audio.rate_hz;
     size_t next = 0;
     starts.clear();
     events.clear();
+    seconds.clear();
     for (const std::string& ph : phonemes) {
-        while (next < u.phonemes.size() && strip(u.phonemes[next].name) != ph) ++next;
-        if (next == u.phonemes.size()) {
-            error = "the voice did not say " + ph;
-            return false;
+        // A symbol the voice says as several phonemes spans all of them.
+        std::istringstream parts(ph);
+        std::string part;
+        bool first = true;
+        seconds.push_back(-1);
+        while (parts >> part) {
+            while (next < u.phonemes.size() && strip(u.phonemes[next].name) != part) ++next;
+            if (next == u.phonemes.size()) {
+                error = "the voice did not say " + part;
+                return false;
+            }
+            const long at = std::lround(u.phonemes[next].sample * scale);
+            if (first)
+                events.push_back(at);
+            else if (seconds.back() < 0)
+                seconds.back() = at;
+            first = false;
+            ++next;
         }
-        events.push_back(std::lround(u.phonemes[next].sample * scale));
-        ++next;
     }
     // The carrier ends where the next event (the final pause) starts.
     end = next < u.phonemes.size() ? std::lround(u.phonemes[next].sample * scale)
@@ -138,8 +162,10 @@ bool phoneme_starts(const Utterance& u, const std::vector<float>& x,
     return true;
 }
 
-long cut_point(const std::string& symbol, long start, long event, long end) {
+long cut_point(const std::string& symbol, long start, long event, long second, long end) {
     if (is_unvoiced_stop(symbol)) return (start + event) / 2;  // inside the closure
+    // In the vowel of a nasal vowel: its nasal belongs to the diphone after it.
+    if (second > start) return (start + second) / 2;
     if (is_voiced_stop(symbol)) return start + (end - start) * 35 / 100;
     return (start + end) / 2;
 }
@@ -158,11 +184,13 @@ std::string espeak_phoneme(const std::string& symbol) {
         {"a@", "&"},
         {"i@", "y"},
         {"u@", "U"},
-        {"a~", "&~"},
-        {"e~", "e~"},
-        {"i~", "i~"},
-        {"o~", "o~"},
-        {"u~", "u~"},
+        // Nasal vowels as the voice says them inside a word: the vowel, then
+        // a velar nasal.
+        {"a~", "&~ N"},
+        {"e~", "eI N"},
+        {"i~", "i N"},
+        {"o~", "o N"},
+        {"u~", "u~ N"},
         {"w", "w"},
         {"y", "j"},
         {"j", "j"},
@@ -289,7 +317,7 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
                     carrier.push_back(is_vowel(x) ? "t" : "a");
                 }
                 const size_t first = carrier.size();
-                if (x != "_") carrier.push_back(espeak_phoneme(x));
+                if (x != "_") carrier.push_back(espeak_before(x, y));
                 if (y != "_") carrier.push_back(espeak_phoneme(y));
                 if (y == "_")
                     carrier.push_back("_:");
@@ -313,7 +341,8 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
                         input += "-";
                     // Nor a vowel and a reduced one into a diphthong ("aU").
                     if (i == first + 1 && x != "_" && is_vowel(x) && is_reduced(y)) input += "-";
-                    input += carrier[i];
+                    for (char c : carrier[i])
+                        if (c != ' ') input += c;
                 }
                 input += "]]";
                 const Utterance u = voice.say(input, kCarrierStyle);
@@ -323,9 +352,9 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
                 std::vector<std::string> spoken;
                 for (const std::string& c : carrier)
                     if (c != "_:") spoken.push_back(c);
-                std::vector<long> starts, events;
+                std::vector<long> starts, events, seconds;
                 long end = 0;
-                if (!phoneme_starts(u, s.data, spoken, starts, events, end, error)) {
+                if (!phoneme_starts(u, s.data, spoken, starts, events, seconds, end, error)) {
                     error = x + "-" + y + ": " + error;
                     return false;
                 }
@@ -337,14 +366,14 @@ bool build_diphone_database(Voice& voice, const std::vector<std::string>& symbol
                     from = boundary - pad;
                 } else {
                     const long x_end = xi + 1 < starts.size() ? starts[xi + 1] : end;
-                    from = cut_point(x, starts[xi], events[xi], x_end);
+                    from = cut_point(x, starts[xi], events[xi], seconds[xi], x_end);
                     boundary = x_end;
                 }
                 if (y == "_") {
                     to = boundary + pad;
                 } else {
                     const long y_end = yi + 1 < starts.size() ? starts[yi + 1] : end;
-                    to = cut_point(y, starts[yi], events[yi], y_end);
+                    to = cut_point(y, starts[yi], events[yi], seconds[yi], y_end);
                 }
                 if (to <= boundary || boundary < from) {
                     error = x + "-" + y + ": phonemes out of order";

@@ -13,7 +13,8 @@ namespace gen {
 
 constexpr int kDiphoneRateHz = 16000;
 
-// The voice's phoneme for an inventory symbol ("" when it has none).
+// The voice's phonemes for an inventory symbol, separated by blanks ("" when
+// it has none).
 std::string espeak_phoneme(const std::string& symbol);
 
 // The inventory symbols of a fonemas.txt text (first field of each line that
