@@ -1,6 +1,7 @@
 // The arguments of a Windows program as UTF-8, from its wide command line.
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
