@@ -539,18 +539,13 @@ private:
 
     // ---- Trace
     void event(std::string_view word, std::string_view args) override {
-        if (!outputs_.tracing()) return;
-        // Flushed line by line, so the trace can be watched as the run goes.
-        outputs_.trace_line(common::trace_line_text(now_ms(), word, args), true);
+        outputs_.trace_event(now_ms(), word, args);
     }
 
     // ---- Process
     [[noreturn]] void exit_process(int code) override {
         finish_screenshot();
-        if (outputs_.failed()) code = common::exit_output_failed;
-        event("exit", std::to_string(code));
-        if (!outputs_.finish()) code = common::exit_output_failed;
-        std::exit(code);
+        outputs_.exit_run(code, now_ms());
     }
 
     friend LRESULT CALLBACK window_procedure(HWND, UINT, WPARAM, LPARAM);

@@ -13,6 +13,9 @@ mkdir -p "$out"
 rm -f "$out"/program.png "$out"/desktop-*.png "$out"/trace.txt "$out"/.trace.txt.*.part
 cd "$out"
 export WINEDEBUG=-all
+# A prefix of its own: a Wine server that other runs started without a display
+# would take the window there, where nobody sees it.
+export WINEPREFIX="${ZIMBALOT_SMOKE_PREFIX:-${TMPDIR:-/tmp}/zimbalot-smoke-wine}"
 # Sound goes to ALSA's null device: the program really waits for its sounds.
 export ALSA_CONFIG_PATH="$here/asound-null.conf"
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
