@@ -330,6 +330,10 @@ TEST(ShippedRules, BrazilianPortuguese) {
         // the final unstressed a, e, o are reduced; the article a, the conjunction e
         // and the a of da, na are not
         {"a casa e as mesas da nas", "a | k >a z ¨a@ | i | a s2 | m >e z ¨a@ s2 | d a | n >a s2"},
+        // open e and o in common verb forms, beside a noun that keeps its closed o;
+        // ao as a diphthong
+        {"escovo escova pesa segue quer olha ao",
+         "e s k >O v ¨u@ | e s k >o v ¨a@ | p >E z ¨a@ | s >E g ¨i@ | k >E r2 | >O L ¨a@ | a w"},
         // linking across words
         {"mar azul os outros mar bela",
          "m >a r | a z >u w | ¨u@ z | >o w t r ¨u@ s2 | m >a r2 | b >E l ¨a@"},
