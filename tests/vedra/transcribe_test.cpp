@@ -321,8 +321,11 @@ TEST(ShippedRules, BrazilianPortuguese) {
          "Z a@ n >E l ¨a@ | e s k >O l ¨a@ | >O r ¨a@ | >O L ¨u@ s2"},
         // nasals and nasal diphthongs (the voice's final e~ ends in its own glide)
         {"mãe não pães bem também homens quando mundo cinquenta ainda",
-         "m >a~ y | n a~ w | p >a~ y s2 | b >e~ | t a~ b >e~ | >o m e~ s2 | "
+         "m >a~ y | n a~ w | p >a~ y s2 | b >e~ | t a@ m b >e~ | >o m e~ s2 | "
          "k w >a~ d ¨u@ | m >u~ d ¨u@ | s i~ k w >e~ t ¨a@ | a >i~ d ¨a@"},
+        // before p and b the nasal is said as m on an oral vowel, not as a velar nasal
+        {"campo tempo bombeiro limpo umbigo",
+         "k >a@ m p ¨u@ | t >e y m p ¨u@ | b o m b >e y r ¨u@ | l >i m p ¨u@ | u m b >i g ¨u@"},
         // diphthongs, glides and hiatus
         {"pai meio praia céu caiu saúde linguiça",
          "p >a y | m >e y ¨u@ | p r >a y ¨a@ | s >E w | k a >i w | s a >u dZ ¨i@ | "
