@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs every headless scenario in tools/windows/scenarios with the Linux
-# program and with the Windows one under Wine, and compares their traces.
+# program and with the Windows one under Wine, and compares their traces;
+# then compares the WAV files falar writes with the diphone voice and VEDRA.
 # The one line that must differ is the first window title, which is the
 # program's own path; it is written as "<programa>" on both sides.
 #   tools/windows/compare_traces.sh [build-win64|build-win32] [OUT_FOLDER]
@@ -44,5 +45,22 @@ for script in "$root"/tools/windows/scenarios/*.txt; do
         failed=$((failed + 1))
     fi
 done
-echo "$((count - failed)) de $count roteiros com o mesmo registro no Linux e no Windows ($tree)"
+# The speech library gives the same samples on both: the diphone voice and
+# VEDRA through mbrola.dll (ours, from the build tree), written by falar -w.
+for engine in "" "--engine vedra"; do
+    label=${engine:-difones}
+    label=${label#--engine }
+    # shellcheck disable=SC2086
+    "$root/build/app/falar" $engine -w "$out/falar-$label.linux.wav" "Bom dia, Maria! São 25 letras." || true
+    # shellcheck disable=SC2086
+    wine "$root/$tree/app/falar.exe" $engine -w "$out/falar-$label.windows.wav" "Bom dia, Maria! São 25 letras." || true
+    count=$((count + 1))
+    if [ -s "$out/falar-$label.linux.wav" ] && cmp -s "$out/falar-$label.linux.wav" "$out/falar-$label.windows.wav"; then
+        echo "igual: falar $label ($(wc -c < "$out/falar-$label.linux.wav") bytes)"
+    else
+        echo "DIFERENTE: falar $label"
+        failed=$((failed + 1))
+    fi
+done
+echo "$((count - failed)) de $count com o mesmo resultado no Linux e no Windows ($tree)"
 [ "$failed" -eq 0 ]
