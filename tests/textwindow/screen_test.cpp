@@ -88,6 +88,10 @@ TEST_F(WindowTest, LineFeedOnTheLastRowScrolls) {
 TEST_F(WindowTest, SlowScrollCopiesPixels) {
     start("[VIDEO]\nLENTO=S\nCORFUNDO=1\n");
     window->clear_screen();
+    // A taller stand-in font leaves no room for 25 whole lines, and then
+    // every scroll repaints.
+    if (window->line_height() != 28)
+        SKIP_ON_WINDOWS("the machine's stand-in for Lucida Console has its own line height (Wine)");
     window->write_text(std::string(24, '\n') + "last");
     const int h = window->line_height();
     const int w = window->cell_width();
