@@ -1,6 +1,8 @@
 // On Windows the desktop is the Win32 one, a program that only speaks uses
 // the same backend without a window, and the SAPI classes are the system's
 // own COM classes.
+#include <windows.h>
+
 #include "host/native.h"
 #include "host/win32/com_engines.h"
 #include "host/win32/win32_backend.h"
@@ -24,6 +26,11 @@ private:
 }  // namespace
 
 std::unique_ptr<Backend> make_desktop_backend(const BackendOptions& options) {
+    // The programs are console programs so that headless runs and messages
+    // reach a terminal. Started from the desktop, the system made a console
+    // for this process alone: let it go, so a child sees only the window.
+    DWORD processes[2];
+    if (!options.hidden_window && GetConsoleProcessList(processes, 2) == 1) FreeConsole();
     return win32::make_win32_backend(options);
 }
 
