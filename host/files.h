@@ -51,8 +51,9 @@ public:
 
     // Opens a file for reading (shared). nullptr when it cannot be opened.
     virtual std::unique_ptr<InputFile> open_read(std::string_view path) = 0;
-    // Reads a whole file; false when it cannot be opened.
-    virtual bool read_whole(std::string_view path, std::vector<uint8_t>& out) = 0;
+    // Reads a whole file through open_read; false when it cannot be opened
+    // or is over 2 GiB.
+    virtual bool read_whole(std::string_view path, std::vector<uint8_t>& out);
     // Writes a whole file (creating or replacing it); false on failure.
     virtual bool write_whole(std::string_view path, const std::vector<uint8_t>& data) = 0;
     virtual bool file_exists(std::string_view path) = 0;
@@ -78,10 +79,10 @@ public:
 };
 
 // GetPrivateProfileStringA: `file` is a bare name (looked up in the layers of
-// Files::profile_layers, the first file holding the key wins) or a path. Section and key compare without regard to case, the first
-// match wins, blanks around the value and one pair of surrounding quotes are
-// removed, the result is cut to buffer_size - 1 bytes, and `fallback` (also
-// cut) is returned when the file, the section or the key is missing.
+// Files::profile_layers, the first file holding the key wins) or a path. Section and key compare
+// without regard to case, the first match wins, blanks around the value and one pair of surrounding
+// quotes are removed, the result is cut to buffer_size - 1 bytes, and `fallback` (also cut) is
+// returned when the file, the section or the key is missing.
 std::string read_profile_string(Files& files, std::string_view file, std::string_view section,
                                 std::string_view key, std::string_view fallback,
                                 size_t buffer_size);

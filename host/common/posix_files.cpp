@@ -65,15 +65,17 @@ std::string resolve(std::string_view windows_path, const DriveMap& drives) {
             if (slash == path.size()) break;
             continue;
         }
-        std::string candidate = out.empty() ? part : (out.back() == '/' ? out + part : out + "/" + part);
+        std::string candidate =
+            out.empty() ? part : (out.back() == '/' ? out + part : out + "/" + part);
         if (!missing && !exists(candidate) && part != "." && part != "..") {
             const std::string folder = out.empty() ? "." : out;
             bool found = false;
             if (DIR* dir = ::opendir(folder.c_str())) {
                 while (dirent* entry = ::readdir(dir)) {
                     if (same_ignoring_case(entry->d_name, part)) {
-                        candidate = out.empty() ? std::string(entry->d_name)
-                                                : (out.back() == '/' ? out : out + "/") + entry->d_name;
+                        candidate = out.empty()
+                                        ? std::string(entry->d_name)
+                                        : (out.back() == '/' ? out : out + "/") + entry->d_name;
                         found = true;
                         break;
                     }
@@ -85,7 +87,8 @@ std::string resolve(std::string_view windows_path, const DriveMap& drives) {
         out = candidate;
         if (slash == path.size()) break;
     }
-    if (path.size() > 1 && path.back() == '/' && !out.empty() && out.back() != '/') out.push_back('/');
+    if (path.size() > 1 && path.back() == '/' && !out.empty() && out.back() != '/')
+        out.push_back('/');
     return out;
 }
 
@@ -131,16 +134,6 @@ std::unique_ptr<InputFile> PosixFiles::open_read(std::string_view path) {
     return std::make_unique<PosixInputFile>(file);
 }
 
-bool PosixFiles::read_whole(std::string_view path, std::vector<uint8_t>& out) {
-    auto file = open_read(path);
-    if (!file) return false;
-    const uint64_t size = file->size();
-    if (size > (uint64_t(1) << 31)) return false;
-    out.resize(static_cast<size_t>(size));
-    out.resize(file->read(out.data(), out.size()));
-    return true;
-}
-
 bool PosixFiles::write_whole(std::string_view path, const std::vector<uint8_t>& data) {
     const std::string native = resolve(path, folders.drives);
     std::FILE* file = std::fopen(native.c_str(), "wb");
@@ -149,7 +142,9 @@ bool PosixFiles::write_whole(std::string_view path, const std::vector<uint8_t>& 
     return std::fclose(file) == 0 && ok;
 }
 
-bool PosixFiles::file_exists(std::string_view path) { return is_regular_file(resolve(path, folders.drives)); }
+bool PosixFiles::file_exists(std::string_view path) {
+    return is_regular_file(resolve(path, folders.drives));
+}
 
 bool PosixFiles::directory_exists(std::string_view path) {
     struct stat st;
@@ -196,7 +191,7 @@ ConfigFolders default_config_folders() {
     } else {
         prefix = ZIMBALOT_INSTALL_PREFIX;
         f.family = folder_has_ini(ZIMBALOT_INSTALL_DATA_DIR, {}) ? ZIMBALOT_INSTALL_DATA_DIR
-                                                            : ZIMBALOT_BUILD_DATA_DIR;
+                                                                 : ZIMBALOT_BUILD_DATA_DIR;
     }
     const std::string sysconf = ZIMBALOT_SYSCONF_DIR;
     if (!sysconf.empty() && sysconf.front() == '/')
@@ -227,7 +222,8 @@ std::string PosixFiles::windows_folder() {
     return folders.family;
 }
 
-std::vector<std::string> config_candidates(const ConfigFolders& folders, std::string_view bare_name) {
+std::vector<std::string> config_candidates(const ConfigFolders& folders,
+                                           std::string_view bare_name) {
     std::vector<std::string> files;
     const auto add = [&](const std::string& folder) {
         if (folder.empty()) return;
@@ -253,7 +249,9 @@ std::vector<std::string> PosixFiles::profile_layers(std::string_view bare_name) 
     return layers;
 }
 
-std::string PosixFiles::native_path(std::string_view path) { return resolve(path, folders.drives); }
+std::string PosixFiles::native_path(std::string_view path) {
+    return resolve(path, folders.drives);
+}
 
 std::optional<std::string> PosixRegistry::read_string(std::string_view key_path,
                                                       std::string_view /*value_name*/) {

@@ -16,14 +16,14 @@ ConfigFolders default_config_folders();
 
 // The files a bare configuration name may be read from, most specific first,
 // whether they exist or not.
-std::vector<std::string> config_candidates(const ConfigFolders& folders, std::string_view bare_name);
+std::vector<std::string> config_candidates(const ConfigFolders& folders,
+                                           std::string_view bare_name);
 
 class PosixFiles : public Files {
 public:
     explicit PosixFiles(ConfigFolders folders = default_config_folders())
         : folders(std::move(folders)) {}
     std::unique_ptr<InputFile> open_read(std::string_view path) override;
-    bool read_whole(std::string_view path, std::vector<uint8_t>& out) override;
     bool write_whole(std::string_view path, const std::vector<uint8_t>& data) override;
     bool file_exists(std::string_view path) override;
     bool directory_exists(std::string_view path) override;

@@ -128,16 +128,6 @@ std::unique_ptr<InputFile> Win32Files::open_read(std::string_view path) {
     return std::make_unique<Win32InputFile>(file, size);
 }
 
-bool Win32Files::read_whole(std::string_view path, std::vector<uint8_t>& out) {
-    auto file = open_read(path);
-    if (!file) return false;
-    const uint64_t size = file->size();
-    if (size > (uint64_t(1) << 31)) return false;
-    out.resize(static_cast<size_t>(size));
-    out.resize(file->read(out.data(), out.size()));
-    return true;
-}
-
 bool Win32Files::write_whole(std::string_view path, const std::vector<uint8_t>& data) {
     std::FILE* file = std::fopen(native(path).c_str(), "wb");
     if (!file) return false;

@@ -35,7 +35,6 @@ public:
     explicit Win32Files(ConfigFolders folders = default_config_folders())
         : folders(std::move(folders)) {}
     std::unique_ptr<InputFile> open_read(std::string_view path) override;
-    bool read_whole(std::string_view path, std::vector<uint8_t>& out) override;
     bool write_whole(std::string_view path, const std::vector<uint8_t>& data) override;
     bool file_exists(std::string_view path) override;
     bool directory_exists(std::string_view path) override;
