@@ -1,7 +1,8 @@
 #!/bin/sh
 # The Windows pass of ./test: cross-builds build-win64 and build-win32, runs
 # their unit tests under Wine (ctest, with Wine as the emulator), compares
-# the headless scenarios' traces with the Linux program's and makes the zips.
+# the headless scenarios' traces with the Linux program's, opens the desktop
+# once under Wine and makes the zips.
 # The i686 tree is tested only when Wine can run 32-bit programs (wine32).
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -22,5 +23,13 @@ for tree in $trees; do
     echo "== Windows: headless traces of $tree against Linux's"
     tools/windows/compare_traces.sh "$tree" || status=1
 done
+# The desktop itself: a window under Wine on a virtual display, keys typed,
+# screenshots left in build-win64/smoke for a person to look at.
+if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && command -v import >/dev/null; then
+    echo "== Windows: desktop smoke run under Wine (build-win64/smoke)"
+    tests/win32/gui_smoke.sh build-win64/app/zimbalot.exe build-win64/smoke || status=1
+else
+    echo "== Windows: desktop smoke run skipped (needs xvfb-run, xdotool and ImageMagick)"
+fi
 tools/windows/make_zip.sh build-win64 build-win32 || status=1
 exit $status
