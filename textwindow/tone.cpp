@@ -1,20 +1,13 @@
 #include "textwindow/tone.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "host/riff.h"
 
 namespace textwindow {
 namespace {
 
-constexpr size_t header_bytes = 44;
-
-void put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void put16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
+constexpr size_t header_bytes = host::riff::wav_header_bytes;
 
 }  // namespace
 
@@ -42,20 +35,7 @@ std::vector<uint8_t> build_tone_image(int frequency_hz) {
     if (data_length > 0) samples[data_length - 1] = 128;
 
     std::vector<uint8_t> image(header_bytes + data_length);
-    uint8_t* h = image.data();
-    std::memcpy(h, "RIFF", 4);
-    put32(h + 4, data_length + 36);
-    std::memcpy(h + 8, "WAVE", 4);
-    std::memcpy(h + 12, "fmt ", 4);
-    put32(h + 16, 16);
-    put16(h + 20, 1);  // PCM
-    put16(h + 22, 1);  // mono
-    put32(h + 24, tone_rate_hz);
-    put32(h + 28, tone_rate_hz);  // bytes per second at 8 bits mono
-    put16(h + 32, 1);             // block align
-    put16(h + 34, 8);
-    std::memcpy(h + 36, "data", 4);
-    put32(h + 40, data_length);
+    host::riff::put_wav_header(image.data(), host::PcmFormat{tone_rate_hz, 8, 1}, data_length);
     std::copy_n(samples.begin(), data_length, image.begin() + header_bytes);
     return image;
 }

@@ -433,7 +433,7 @@ public:
         if (blank(said)) return sapi::s_ok;  // nothing to be heard
         Utterance u;
         u.owner = this;
-        u.job.text_utf8 = cp1252_to_utf8(said);
+        u.job.text_utf8 = engine_text(said);
         u.job.voice_identifier = rt_.synth->voices()[voice_].identifier;
         u.job.words_per_minute = words_per_minute_for_rate(rate_);
         u.job.pitch = default_pitch;
@@ -601,7 +601,7 @@ public:
         const std::string said(bytes, bytes ? strnlen(bytes, text.size) : 0);
         Utterance u;
         u.owner = this;
-        u.job.text_utf8 = cp1252_to_utf8(said);
+        u.job.text_utf8 = engine_text(said);
         u.job.voice_identifier = rt_.synth->voices()[voice_].identifier;
         u.job.words_per_minute = words_per_minute_;
         u.job.pitch = pitch_;

@@ -3,7 +3,11 @@
 #include <espeak-ng/speak_lib.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
+#include <string_view>
+
+#include "host/text.h"
 
 namespace host::espeak {
 namespace {
@@ -145,6 +149,43 @@ void Synth::cancel() {
         changed_.wait(lock, [this] { return !job_running_; });
     }
     buffer_.clear();
+}
+
+namespace {
+
+// Windows-1252 letters outside Portuguese and their plain Latin spelling.
+struct PlainLetter {
+    unsigned char byte;
+    const char* spelled;
+};
+// clang-format off
+constexpr PlainLetter plain_letters[] = {
+    {0x83, "f"},  {0x88, "^"},  {0x8A, "S"},  {0x8C, "OE"}, {0x8E, "Z"},  {0x98, "~"},
+    {0x9A, "s"},  {0x9C, "oe"}, {0x9E, "z"},  {0x9F, "Y"},  {0xB5, "u"},  {0xC4, "A"},
+    {0xC5, "A"},  {0xC6, "AE"}, {0xC8, "E"},  {0xCB, "E"},  {0xCC, "I"},  {0xCE, "I"},
+    {0xCF, "I"},  {0xD0, "D"},  {0xD1, "N"},  {0xD2, "O"},  {0xD6, "O"},  {0xD8, "O"},
+    {0xD9, "U"},  {0xDB, "U"},  {0xDD, "Y"},  {0xDE, "TH"}, {0xDF, "ss"}, {0xE4, "a"},
+    {0xE5, "a"},  {0xE6, "ae"}, {0xE8, "e"},  {0xEB, "e"},  {0xEC, "i"},  {0xEE, "i"},
+    {0xEF, "i"},  {0xF0, "d"},  {0xF1, "n"},  {0xF2, "o"},  {0xF6, "o"},  {0xF8, "o"},
+    {0xF9, "u"},  {0xFB, "u"},  {0xFD, "y"},  {0xFE, "th"}, {0xFF, "y"},
+};
+// clang-format on
+
+}  // namespace
+
+std::string engine_text(std::string_view cp1252) {
+    std::string plain;
+    plain.reserve(cp1252.size());
+    for (const char c : cp1252) {
+        const auto* letter = std::find_if(
+            std::begin(plain_letters), std::end(plain_letters),
+            [c](const PlainLetter& l) { return l.byte == static_cast<unsigned char>(c); });
+        if (letter != std::end(plain_letters))
+            plain += letter->spelled;
+        else
+            plain += c;
+    }
+    return cp1252_to_utf8(plain);
 }
 
 }  // namespace host::espeak

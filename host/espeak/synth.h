@@ -9,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -28,6 +29,12 @@ struct SynthJob {
     int pitch = 50;  // 0..100
     bool ssml = false;
 };
+
+// The engine's text from the program's Windows-1252 text, as UTF-8. Letters
+// outside Portuguese become their plain Latin spelling: espeak-ng 1.51 reads
+// freed memory on some of them (an "ß" followed by "ˆ", "ð", "þ" or "ƒ"), and
+// the Brazilian voice would only spell them anyway.
+std::string engine_text(std::string_view cp1252);
 
 class Synth {
 public:

@@ -1,6 +1,7 @@
 // The espeak-ng runtime behind both clients on a simulated host, and the
 // program's speech going through each engine type with a key cutting it off.
 #include "host/espeak/runtime.h"
+#include "host/espeak/synth.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +131,40 @@ TEST_F(Runtime, FileModesWriteWavFiles) {
         EXPECT_EQ(file[24] | file[25] << 8, 22050);
     }
     EXPECT_TRUE(with_word(trace(), "wave-open").empty());  // nothing went to the device
+}
+
+TEST(EngineText, PortugueseStaysAndOtherLettersArePlainLatin) {
+    struct Case {
+        const char* cp1252;
+        const char* utf8;
+    };
+    for (const Case& c : {
+             Case{"a\xE7\xE3o \xE9 \xC1GUA \xFC \xF4 \xAA \xBA",
+                  "a\u00e7\u00e3o \u00e9 \u00c1GUA \u00fc \u00f4 \u00aa \u00ba"},
+             Case{"Stra\xDF"
+                  "e \xDF\x88",
+                  "Strasse ss^"},
+             Case{"\xDF\xF0\xDF\xFE\xDF\x83 \xC6\xD8\xD1\x9C\x98", "ssdssthssf AEONoe~"},
+             Case{"", ""},
+         }) {
+        SCOPED_TRACE(c.cp1252);
+        EXPECT_EQ(host::espeak::engine_text(c.cp1252), c.utf8);
+    }
+}
+
+// espeak-ng read freed memory on these letter pairs (seen under
+// AddressSanitizer); the runtime must speak them like any text.
+TEST_F(Runtime, ForeignLetterPairsAreSpoken) {
+    const std::string path = testsupport::make_temp_dir("sapi-foreign") + "/fala.wav";
+    sapi::Sapi5Client client(factory, environment, sapi::sapi5_library, markup);
+    ASSERT_TRUE(client.sapi5_start(1, 0, 0, path));
+    client.sapi5_speak(
+        "Stra\xDF\x88"
+        "e \xDF\xF0 \xDF\xFE \xDF\x83 \x05"
+        "E\xF3\xD1\xDF\x9A\xDF\x88N");
+    wait_while([&] { return client.sapi5_busy(); });
+    client.sapi5_close();
+    EXPECT_GT(testsupport::read_file(path).size(), 44u + 4000u);
 }
 
 TEST_F(Runtime, Sapi4NotificationsArriveWhileMessagesArePumped) {
