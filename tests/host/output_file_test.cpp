@@ -105,6 +105,7 @@ TEST(OutputFile, UnwritableTargetsAreRefusedWithFileAndReason) {
 }
 
 TEST(OutputFile, AFullDeviceIsWrittenInPlaceAndItsFailureCaught) {
+    SKIP_ON_WINDOWS("no /dev/full on Windows");
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     OutputFile file;
     ASSERT_TRUE(file.open("/dev/full"));
