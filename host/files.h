@@ -43,6 +43,14 @@ struct ConfigFolders {
         f.windows = std::move(folder);
         return f;
     }
+
+    // The folders whose KORALU.INI is read, first first: a folder named on
+    // purpose is the whole configuration; otherwise user, system, family.
+    // Empty names are left in; the caller skips them.
+    std::vector<std::string> in_order() const {
+        if (!windows.empty()) return {windows};
+        return {user, system, family};
+    }
 };
 
 class Files {

@@ -232,14 +232,7 @@ std::vector<std::string> config_candidates(const ConfigFolders& folders,
             if (seen == path) return;
         files.push_back(path);
     };
-    if (!folders.windows.empty()) {
-        // A folder named on purpose is the whole configuration.
-        add(folders.windows);
-    } else {
-        add(folders.user);
-        add(folders.system);
-        add(folders.family);
-    }
+    for (const std::string& folder : folders.in_order()) add(folder);
     return files;
 }
 

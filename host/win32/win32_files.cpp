@@ -106,13 +106,7 @@ std::vector<std::string> config_candidates(const ConfigFolders& folders,
             if (::lstrcmpiA(seen.c_str(), path.c_str()) == 0) return;
         files.push_back(path);
     };
-    if (!folders.windows.empty()) {
-        add(folders.windows);
-    } else {
-        add(folders.user);
-        add(folders.system);
-        add(folders.family);
-    }
+    for (const std::string& folder : folders.in_order()) add(folder);
     return files;
 }
 
