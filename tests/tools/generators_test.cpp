@@ -166,11 +166,19 @@ TEST(Bank, UnitNamesBecomeTheVoicesPhonemes) {
     EXPECT_EQ(gen::unit_phonemes("$", vowel), "");
 }
 
+// espeak-ng cannot be started again once stopped: one voice for every test.
+gen::Voice* shared_voice() {
+    static gen::Voice voice;
+    static const bool started = voice.start();
+    return started ? &voice : nullptr;
+}
+
 // Units cut from loud and quiet carrier words (open a, close i and u, a nasal,
 // a fricative onset) are all audible, and none clips the 8-bit range.
 TEST(Bank, UnitsFromTheVoiceAreAudibleWithoutClipping) {
-    gen::Voice voice;
-    if (!voice.start()) GTEST_SKIP() << "no pt-br voice";
+    gen::Voice* const shared = shared_voice();
+    if (!shared) GTEST_SKIP() << "no pt-br voice";
+    gen::Voice& voice = *shared;
     float lowest = 1;
     for (const char* name : {"$A", "$I", "$U", "$MA", "$SI", "$NHU", "$KOTIL", "$BECIRC"}) {
         const gen::Samples s = gen::synthesise_unit(voice, name, gen::VoiceStyle{160, 50, 50});
@@ -181,6 +189,28 @@ TEST(Bank, UnitsFromTheVoiceAreAudibleWithoutClipping) {
         lowest = std::min(lowest, peak);
     }
     EXPECT_GT(lowest, 0.2f);
+}
+
+// A unit is the same whatever the voice said before it, so adding a unit to
+// the list leaves every other unit as it was. Its nasal and tap variants are
+// said as such: a nasal vowel ends in its murmur (longer than the oral vowel),
+// a coda r is a short tap.
+TEST(Bank, UnitsDependOnlyOnTheirNames) {
+    gen::Voice* const shared = shared_voice();
+    if (!shared) GTEST_SKIP() << "no pt-br voice";
+    gen::Voice& voice = *shared;
+    const gen::VoiceStyle style{160, 50, 20};
+    const gen::Samples first = gen::synthesise_unit(voice, "$KA", style);
+    for (const char* other : {"$SOTIL", "$LHU", "$R", "$BECIRC"})
+        gen::synthesise_unit(voice, other, style);
+    EXPECT_EQ(gen::synthesise_unit(voice, "$KA", style).data, first.data);
+
+    const size_t oral = gen::synthesise_unit(voice, "$KO", style).data.size();
+    const size_t nasal = gen::synthesise_unit(voice, "$KOTIL", style).data.size();
+    EXPECT_GT(nasal, oral + 11025 * 20 / 1000);
+    const size_t tap = gen::synthesise_unit(voice, "$R", style).data.size();
+    EXPECT_GT(tap, 0u);
+    EXPECT_LT(tap, 11025u * 60 / 1000);
 }
 
 TEST(Bank, IndexIsSortedWithLengthsAndOffsets) {

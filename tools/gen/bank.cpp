@@ -196,6 +196,12 @@ bool ends_in_vowel(const std::string& name) {
     return is_vowel_letter(name.back()) || ends("CIRC") || ends("TIL");
 }
 
+// "$KATIL", "$OTIL": a nasal vowel alone (not a nasal diphthong).
+bool plain_nasal_vowel(const std::string& name) {
+    return name.size() >= 5 && name.compare(name.size() - 3, 3, "TIL") == 0 &&
+           is_vowel_letter(name[name.size() - 4]);
+}
+
 bool is_coda_consonant(const std::string& p) {
     return p == "s" || p == "r" || p == "l" || p == "m" || p == "n" || p == "z" || p == "S" ||
            p == "x";
@@ -231,6 +237,7 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
     std::string prefix = "pa", unit, suffix = "pa";
     size_t prefix_phones = 2, suffix_phones = 2;
     size_t extra_tail_ms = 0;
+    bool nasal_coda = false;
     if (name == "$NN") {
         // the nasal murmur that follows a nasal vowel
         prefix = "p'&~", prefix_phones = 2;
@@ -242,6 +249,14 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
         if (has_vowel) {
             // a vowel first: the carrier before it is a bare consonant
             if (unit[0] == '\'') prefix = "p", prefix_phones = 1;
+            // A nasal vowel ends in its nasal murmur, as it does before a
+            // consonant in running speech; without it the vowel is heard as
+            // an oral one.
+            if (plain_nasal_vowel(name)) {
+                unit += "N";
+                suffix = "ta";
+                nasal_coda = true;
+            }
         } else {
             // A consonant alone: a coda after a stressed vowel, or an onset
             // before one.
@@ -251,13 +266,16 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
                 prefix = "p'a", prefix_phones = 2;
                 unit.clear();
                 for (const Phone& p : after) unit += p.voice;
+                // A coda r is the tap the voice says before a consonant
+                // ("perto"); its coda r phoneme alone was understood worse.
+                if (unit == "r") unit = "*";
             } else {
                 suffix = "'apa", suffix_phones = 3;
                 extra_tail_ms = 8;  // the release into the vowel
             }
         }
     }
-    Utterance u = voice.say("[[" + prefix + unit + suffix + "]]", style);
+    Utterance u = voice.say_alone("[[" + prefix + unit + suffix + "]]", style);
     if (u.audio.data.empty()) return none;
     std::vector<size_t> starts;
     for (const PhonemeMark& m : u.phonemes)
@@ -275,7 +293,7 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
     // a vowel, which already moves toward the carrier's consonant: joined to
     // any other unit, that movement sounds like a wrong consonant.
     end = std::max(begin + 1, quiet_start(u.audio.data, rate, end, rate * 80 / 1000));
-    if (ends_in_vowel(name)) end = std::max(begin + 1, end - std::min(end, rate * 30 / 1000));
+    if (ends_in_vowel(name) && !nasal_coda) end = std::max(begin + 1, end - std::min(end, rate * 30 / 1000));
     end = std::min(u.audio.data.size(),
                    end + extra_tail_ms * static_cast<size_t>(u.audio.rate_hz) / 1000);
     if (begin >= end) return none;

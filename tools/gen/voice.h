@@ -35,6 +35,11 @@ public:
     bool start();
     // Text (UTF-8) or phoneme input written as "[[...]]".
     Utterance say(const std::string& utf8, const VoiceStyle& style);
+    // The same, said by a copy of the voice as it was when this is called: the
+    // voice carries state from one utterance into the next (its pitch wobble
+    // runs on), so a unit said this way depends only on its own input, not on
+    // which units were said before it.
+    Utterance say_alone(const std::string& utf8, const VoiceStyle& style);
     int rate_hz() const { return rate_hz_; }
 
 private:
