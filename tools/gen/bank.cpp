@@ -196,10 +196,11 @@ bool ends_in_vowel(const std::string& name) {
     return is_vowel_letter(name.back()) || ends("CIRC") || ends("TIL");
 }
 
-// "$KATIL", "$OTIL": a nasal vowel alone (not a nasal diphthong).
-bool plain_nasal_vowel(const std::string& name) {
-    return name.size() >= 5 && name.compare(name.size() - 3, 3, "TIL") == 0 &&
-           is_vowel_letter(name[name.size() - 4]);
+// "$KATIL", "$OTIL", "$AWTIL": a nasal vowel or nasal diphthong.
+bool nasal_unit(const std::string& name) {
+    if (name.size() < 5 || name.compare(name.size() - 3, 3, "TIL") != 0) return false;
+    const char before = name[name.size() - 4];
+    return is_vowel_letter(before) || is_semivowel(before);
 }
 
 bool is_coda_consonant(const std::string& p) {
@@ -249,10 +250,10 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
         if (has_vowel) {
             // a vowel first: the carrier before it is a bare consonant
             if (unit[0] == '\'') prefix = "p", prefix_phones = 1;
-            // A nasal vowel ends in its nasal murmur, as it does before a
-            // consonant in running speech; without it the vowel is heard as
-            // an oral one.
-            if (plain_nasal_vowel(name)) {
+            // A nasal vowel or diphthong ends in its nasal murmur, as it does
+            // before a consonant in running speech; without it the vowel is
+            // heard as an oral one.
+            if (nasal_unit(name)) {
                 unit += "N";
                 suffix = "ta";
                 nasal_coda = true;
