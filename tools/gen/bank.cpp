@@ -238,7 +238,6 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
     std::string prefix = "pa", unit, suffix = "pa";
     size_t prefix_phones = 2, suffix_phones = 2;
     size_t extra_tail_ms = 0;
-    bool nasal_coda = false;
     if (name == "$NN") {
         // the nasal murmur that follows a nasal vowel
         prefix = "p'&~", prefix_phones = 2;
@@ -256,7 +255,6 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
             if (nasal_unit(name)) {
                 unit += "N";
                 suffix = "ta";
-                nasal_coda = true;
             }
         } else {
             // A consonant alone: a coda after a stressed vowel, or an onset
@@ -294,7 +292,8 @@ Samples synthesise_unit(Voice& voice, const std::string& name, const VoiceStyle&
     // a vowel, which already moves toward the carrier's consonant: joined to
     // any other unit, that movement sounds like a wrong consonant.
     end = std::max(begin + 1, quiet_start(u.audio.data, rate, end, rate * 80 / 1000));
-    if (ends_in_vowel(name) && !nasal_coda) end = std::max(begin + 1, end - std::min(end, rate * 30 / 1000));
+    if (ends_in_vowel(name) && !nasal_unit(name))  // a nasal unit ends in its murmur
+        end = std::max(begin + 1, end - std::min(end, rate * 30 / 1000));
     end = std::min(u.audio.data.size(),
                    end + extra_tail_ms * static_cast<size_t>(u.audio.rate_hz) / 1000);
     if (begin >= end) return none;
