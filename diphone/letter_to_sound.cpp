@@ -303,7 +303,8 @@ void mark_stress(std::string& word, int vowel_count, bool has_mark) {
     //   AfterS     --a e o--> BeforeLast  --i u--> AfterIU
     //   AfterIU    --any--> select it or the i/u after it
     //   BeforeLast --a e o--> select it  --i u--> IUBeforeLast
-    //   IUBeforeLast --any--> select it or the i/u after it
+    //   IUBeforeLast --any--> select it or the i/u after it; the silent u of
+    //                "gue"/"que" goes back to BeforeLast
     // Anything not listed leaves the state as it is.
     enum class Scan {
         end_of_word,
@@ -363,6 +364,13 @@ void mark_stress(std::string& word, int vowel_count, bool has_mark) {
                 break;
             }
             case Scan::iu_before_last: {
+                // The u of "gue"/"gui"/"que"/"qui" is silent: it belongs to the
+                // consonant, and the stress goes on to the vowel before it
+                // ("pAguem", "cErque"), never to a letter that is not heard.
+                if (is_one_of(c, "gq") && w.at(i + 1) == 'u' && is_one_of(w.at(i + 2), "ei")) {
+                    state = Scan::before_last;
+                    break;
+                }
                 const int e = w.at(i + 2);
                 const int f = w.at(i + 3);
                 const bool closed =

@@ -121,6 +121,13 @@ TEST(Stress, FinalIUAndIUBeforeTheLastVowel) {
         {"caina", "cAina"},    // n not followed by h
         {"cainha", "caInha"},
         {"caulzo", "caUlzo"},
+        // the silent u of "gue"/"que" passes the stress to the vowel before it
+        {"pague", "pAgue"},
+        {"paguem", "pAguem"},
+        {"cerques", "cErques"},
+        {"seguem", "sEguem"},
+        {"quem", "quem"},  // no vowel before it: no stress
+        {"agua", "agUa"},  // before a or o the u is heard
     };
     for (const auto& [in, out] : cases) {
         std::string w = in;
