@@ -1,6 +1,6 @@
 // The synthesizer on the generated rules, exceptions and banks: over the
-// Brazilian word list nearly every unit it asks for is in the bank, and the
-// sentences of data/frases.txt come out as sound.
+// Brazilian word list every unit it asks for is in the bank (but for names too
+// long for the index), and the sentences of data/frases.txt come out as sound.
 
 // Built only with the generators (ZIMBALOT_TOOLS); a tree without them has no data set.
 #ifdef ZIMBALOT_MAKE_DATASET
@@ -54,7 +54,7 @@ protected:
     std::string bank;
 };
 
-TEST_F(Synth, WordListUnitsAreAlmostAllInTheBank) {
+TEST_F(Synth, WordListUnitsAreInTheBank) {
     std::ifstream in(ZIMBALOT_WORD_LIST);
     if (!in) GTEST_SKIP() << "no word list at " << ZIMBALOT_WORD_LIST << " (package wbrazilian)";
     std::map<std::string, uint64_t> missing;
@@ -77,7 +77,10 @@ TEST_F(Synth, WordListUnitsAreAlmostAllInTheBank) {
                 static_cast<unsigned long long>(s.found), coverage);
     for (const auto& [name, count] : missing)
         std::printf("  missing %s x%llu\n", name.c_str(), static_cast<unsigned long long>(count));
-    EXPECT_GE(coverage, 99.0);
+    // Only the few names too long for an index record may be missing (they
+    // play through their fallbacks); more means the unit list no longer
+    // matches the rules: `cmake --build build --target units`.
+    EXPECT_LE(s.requested - s.found, 10u);
 }
 
 TEST_F(Synth, SentencesBecomeSpeech) {
